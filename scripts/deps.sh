@@ -1,0 +1,28 @@
+# Sourced by the other scripts: ensure_packages PKG... installs the Debian
+# packages that are missing (as root), or prints the one line to run and stops.
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "These Debian packages are missing. Install them, then run this command again:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}" >&2
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# What building the program needs.
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+# What the tests and benchmarks add.
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev)
+# The Windows leg: the cross-compiler and Wine to run its results.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)

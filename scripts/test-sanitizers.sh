@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Runs the Linux tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+cmake --workflow --preset asan

@@ -1,0 +1,75 @@
+// The file operations the build performs, behind one object created anew for
+// each build. Every failure throws FileSystemError; nothing is ignored.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "build/text_line_sink.h"
+
+namespace ormel {
+
+class FileSystemError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class IOMode { ForReading = 1, ForWriting = 2, ForAppending = 8 };
+enum class TextFormat { Ascii = 0, Unicode = -1, SystemDefault = -2 };
+
+// An open file written as 8-bit text in the system's code page with CR LF
+// line ends and no byte-order mark. Each WriteLine goes to the operating
+// system at once, so a full disk is reported at the line that hit it.
+class TextStream final : public TextLineSink {
+  public:
+    TextStream(TextStream&& other) noexcept;
+    TextStream& operator=(TextStream&& other) noexcept;
+    TextStream(const TextStream&) = delete;
+    TextStream& operator=(const TextStream&) = delete;
+    // Closes a stream that is still open; a failure to close is then lost,
+    // so callers that care call Close themselves.
+    ~TextStream() override;
+
+    void WriteLine(std::string_view text) override;
+    void Close() override;
+    bool IsOpen() const { return handle_ != kClosed; }
+    const std::string& Path() const { return path_; }
+
+  private:
+    friend class FileSystemObject;
+    friend class File;
+    static constexpr std::intptr_t kClosed = -1;
+    TextStream(std::intptr_t handle, std::string path);
+    void CloseQuietly() noexcept;
+
+    std::intptr_t handle_;
+    std::string path_;
+};
+
+// An existing file, as GetFile found it.
+class File {
+  public:
+    const std::string& Path() const { return path_; }
+    // Only writing in the 8-bit code page is offered: the stream replaces
+    // the file's contents from its start.
+    TextStream OpenAsTextStream(IOMode mode = IOMode::ForWriting,
+                                TextFormat format = TextFormat::Ascii) const;
+
+  private:
+    friend class FileSystemObject;
+    explicit File(std::string path) : path_(std::move(path)) {}
+    std::string path_;
+};
+
+class FileSystemObject {
+  public:
+    // Creates the file, or empties it when it exists and overwrite is set.
+    // Fails when the folder is missing or the file cannot be written.
+    TextStream CreateTextFile(const std::string& path, bool overwrite = true, bool unicode = false);
+    // The file object of an existing regular file; fails for anything else.
+    File GetFile(const std::string& path);
+};
+
+}  // namespace ormel

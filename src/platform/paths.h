@@ -1,0 +1,19 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace ormel {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Joins the pieces with one separator each, exactly as given: nothing is
+// normalised, tested or quoted, and an empty piece leaves an empty component.
+std::string JoinPath(std::initializer_list<std::string_view> pieces);
+
+}  // namespace ormel

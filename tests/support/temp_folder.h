@@ -1,0 +1,29 @@
+// A fresh folder under the system's temporary folder, removed with its
+// contents when the object goes.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace ormel::test {
+
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder, or a path below it, as the UTF-8 text the core takes.
+    std::string Utf8(const std::filesystem::path& relative = {}) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::filesystem::path& file);
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+std::string ToUtf8(const std::filesystem::path& path);
+
+}  // namespace ormel::test
