@@ -23,31 +23,35 @@ constexpr int Pixels(int twips) {
 constexpr int kClientWidth = 3855;
 constexpr int kClientHeight = 3135;
 
-// Place of one control in the window's client area, in twips.
+// The controls' places in the client area, in twips, in creation order.
 struct Placement {
+    const char* name;
     int left;
     int top;
     int width;
     int height;
 };
 
-constexpr Placement kCancelPlace{1920, 2520, 1815, 495};
-constexpr Placement kOkPlace{120, 2520, 1815, 495};
-constexpr Placement kTextPlace{120, 120, 3615, 2295};
+constexpr Placement kPlacements[] = {
+    {"btnCancel", 1920, 2520, 1815, 495},
+    {"btnOK", 120, 2520, 1815, 495},
+    {"Text1", 120, 120, 3615, 2295},
+};
 
-void Place(QWidget* control, const Placement& place) {
-    control->setGeometry(Pixels(place.left), Pixels(place.top), Pixels(place.width),
-                         Pixels(place.height));
+void PlaceControls(QWidget* window) {
+    for (const Placement& place : kPlacements) {
+        window->findChild<QWidget*>(place.name, Qt::FindDirectChildrenOnly)
+            ->setGeometry(Pixels(place.left), Pixels(place.top), Pixels(place.width),
+                          Pixels(place.height));
+    }
 }
 
-QPushButton* MakeButton(QWidget* window, const char* name, const QString& caption,
-                        const Placement& place) {
+QPushButton* MakeButton(QWidget* window, const char* name, const QString& caption) {
     auto* button = new QPushButton(caption, window);
     button->setObjectName(name);
     // Neither button answers Enter.
     button->setAutoDefault(false);
     button->setDefault(false);
-    Place(button, place);
     return button;
 }
 
@@ -57,6 +61,7 @@ QPushButton* MakeButton(QWidget* window, const char* name, const QString& captio
 void FitFontToBox(QTextEdit* box) {
     constexpr qreal kStep = 0.5;
     constexpr qreal kSmallest = 6.0;
+    box->ensurePolished();
     const QRect room = box->contentsRect();
     QTextDocument probe;
     probe.setDocumentMargin(box->document()->documentMargin());
@@ -87,8 +92,6 @@ QTextEdit* MakeChecklistBox(QWidget* window) {
     box->setLineWrapMode(QTextEdit::WidgetWidth);
     box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     box->setPlainText(frmCompileIt::kChecklist);
-    Place(box, kTextPlace);
-    FitFontToBox(box);
     return box;
 }
 
@@ -117,9 +120,11 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
     setWindowTitle("Compile?");
     setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
 
-    auto* cancel = MakeButton(this, "btnCancel", "Cancel", kCancelPlace);
-    auto* ok = MakeButton(this, "btnOK", "OK", kOkPlace);
+    auto* cancel = MakeButton(this, "btnCancel", "Cancel");
+    auto* ok = MakeButton(this, "btnOK", "OK");
     auto* text = MakeChecklistBox(this);
+    PlaceControls(this);
+    FitFontToBox(text);
 
     setTabOrder(text, ok);
     setTabOrder(ok, cancel);
