@@ -68,7 +68,8 @@ void RunPendingDeletions() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A stand-in for the main window: its close takes the dialog with it.
+// A stand-in for the main window; like frmAW, its close can take the dialog
+// with it.
 class MainWindowStandIn : public QWidget {
   public:
     explicit MainWindowStandIn(bool closesDialog) : closesDialog_(closesDialog) {}
@@ -107,6 +108,7 @@ class FrmCompileItTest : public QObject {
         QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
         const Qt::WindowFlags flags = dialog->windowFlags();
         QCOMPARE(dialog->windowType(), Qt::Tool);
+        QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
         QVERIFY(flags.testFlag(Qt::WindowTitleHint));
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint));
@@ -153,10 +155,6 @@ class FrmCompileItTest : public QObject {
             "* All other fields are filled out.\r\n";
         QCOMPARE(frmCompileIt::kChecklist, expected);
         QCOMPARE(frmCompileIt::kChecklist.size(), 273);
-        QVERIFY(frmCompileIt::kChecklist.endsWith("\r\n"));
-        QCOMPARE(frmCompileIt::kChecklist.count("\r\n"), 10);
-        QCOMPARE(frmCompileIt::kChecklist.count('\n'), 10);
-        QCOMPARE(frmCompileIt::kChecklist.count('\r'), 10);
 
         OkCounter counter;
         frmCompileIt* dialog = ShowDialog(counter);
@@ -176,7 +174,6 @@ class FrmCompileItTest : public QObject {
         QVERIFY(text->isReadOnly());
         QCOMPARE(text->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        QCOMPARE(text->lineWrapMode(), QTextEdit::WidgetWidth);
 
         // Typing changes nothing.
         const QString before = text->toPlainText();
