@@ -351,7 +351,11 @@ void FileSystemObject::CopyFile(const std::string& source, const std::string& de
     if (!S_ISREG(to.st_mode)) throw FileSystemError("\"" + destination + "\" is not a file");
     if (IsReadOnly(to)) throw FileSystemError("\"" + destination + "\" is read-only");
 
-    if (::ftruncate(out.get(), 0) != 0) ThrowLastError("emptying", destination);
+    // Only a file with contents is cut: on ext4 cutting even an empty file
+    // makes the close start writing the new data out at once.
+    if (to.st_size != 0 && ::ftruncate(out.get(), 0) != 0) {
+        ThrowLastError("emptying", destination);
+    }
     if (!CopyContents(in.get(), out.get())) ThrowLastError("copying to", destination);
     if (::close(out.Release()) != 0) ThrowLastError("closing", destination);
 }
