@@ -24,7 +24,9 @@ std::string BuildSucceededMessage(std::string_view name);
 
 // What the build needs of the windows. The main window implements it; the
 // tests answer it without real windows. Every member is called on the one
-// user-interface thread, and the host must outlive the RunBuild call.
+// user-interface thread. The host and the handles must outlive the RunBuild
+// call, even when the main window is closed during the wait: the build then
+// still reports and cleans up before the program may end.
 class BuildHost {
   public:
     virtual ~BuildHost() = default;
@@ -54,8 +56,10 @@ class BuildHost {
     // Sets the interval of tmrCompileIt in milliseconds; 0 disarms it.
     virtual void SetCompileTimerInterval(int milliseconds) = 0;
 
-    // Shows (true) or takes back (false) the wait cursor. Calls come in
-    // pairs, true first.
+    // Shows (true) or takes back (false) the wait cursor while the build
+    // waits for the builder. Calls come in pairs, true first; it must not
+    // throw, since the cursor is also taken back on the way to the failure
+    // message.
     virtual void SetBusy(bool busy) = 0;
 };
 

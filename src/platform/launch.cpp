@@ -114,13 +114,13 @@ std::string WindowsCommandLine(const std::string& program,
 }
 
 Process::Process(Process&& other) noexcept
-    : id_(std::exchange(other.id_, kNone)), exit_(std::move(other.exit_)) {}
+    : id_(std::exchange(other.id_, kNone)), exit_(other.exit_) {}
 
 Process& Process::operator=(Process&& other) noexcept {
     if (this != &other) {
         Release();
         id_ = std::exchange(other.id_, kNone);
-        exit_ = std::move(other.exit_);
+        exit_ = other.exit_;
     }
     return *this;
 }
