@@ -109,9 +109,9 @@ enum class BuildOutcome {
 // Runs one build, from the document to the clean-up, and leaves the compile
 // timer disarmed. Every failure shows the one failure message; the files
 // made until then stay, and a document stream left open is closed. A call
-// made while
-// a build with the same handles runs (from an event pumped during its wait)
-// returns NotStarted and touches nothing, not even the timer.
+// made while a build with the same handles runs (from an event pumped
+// during its wait) returns NotStarted and touches nothing, not even the
+// timer.
 BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles, const BuildEnvironment& environment);
 
 }  // namespace ormel
