@@ -70,6 +70,21 @@ class FileSystemObject {
     TextStream CreateTextFile(const std::string& path, bool overwrite = true, bool unicode = false);
     // The file object of an existing regular file; fails for anything else.
     File GetFile(const std::string& path);
+    // Copies one regular file with the operating system's own file copy.
+    // An existing destination is replaced when overwrite is set. Fails when
+    // the source is missing or not a file, when the destination cannot be
+    // written (a read-only destination included, whoever runs the program),
+    // and when both paths name the same file, which is then left untouched.
+    // The copy never carries a read-only mark over from its source. "*" and
+    // "?" are ordinary characters here.
+    void CopyFile(const std::string& source, const std::string& destination, bool overwrite = true);
+    // Deletes one file. Fails when it is missing, is a folder, or is
+    // read-only and force is not set. "*" and "?" are ordinary characters.
+    void DeleteFile(const std::string& path, bool force = false);
 };
+
+// True when both paths exist and name the same file, however they are
+// spelled (another case on Windows, a link, a "." in between).
+bool IsSameExistingFile(const std::string& a, const std::string& b);
 
 }  // namespace ormel

@@ -16,4 +16,9 @@ inline constexpr char kPathSeparator = '/';
 // normalised, tested or quoted, and an empty piece leaves an empty component.
 std::string JoinPath(std::initializer_list<std::string_view> pieces);
 
+// True when two paths spelled alike name the same file as the file system
+// reads them: exactly equal on POSIX; on Windows equal without regard to
+// case and to dots and blanks at the end, which Windows drops.
+bool SamePathSpelling(std::string_view a, std::string_view b);
+
 }  // namespace ormel

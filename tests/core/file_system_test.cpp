@@ -123,6 +123,135 @@ TEST(TextStream, ReportsAFailedWrite) {
 }
 #endif
 
+// Marks a file read-only the way the author's tools would: no write bits on
+// POSIX, the read-only attribute on Windows.
+void MakeReadOnly(const fs::path& file) {
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+bool IsWritable(const fs::path& file) {
+    return (fs::status(file).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+// A folder with two files to copy and delete.
+class FileOperations : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteBytes(folder.path() / "a.txt", "contents of a");
+        WriteBytes(folder.path() / "b.txt", "contents of b");
+    }
+    std::string At(std::string_view name) const { return JoinPath({folder.Utf8(), name}); }
+
+    TempFolder folder;
+    FileSystemObject fso;
+};
+
+TEST_F(FileOperations, CopyFileCopiesTheBytesAndReplacesAnExistingDestination) {
+    fso.CopyFile(At("a.txt"), At("new.txt"));
+    EXPECT_EQ(ReadBytes(folder.path() / "new.txt"), "contents of a");
+    fso.CopyFile(At("a.txt"), At("b.txt"), true);
+    EXPECT_EQ(ReadBytes(folder.path() / "b.txt"), "contents of a");
+    EXPECT_EQ(ReadBytes(folder.path() / "a.txt"), "contents of a");
+}
+
+TEST_F(FileOperations, CopyFileCopiesALargeFileWhole) {
+    std::string large(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>(i * 131 % 251);
+    WriteBytes(folder.path() / "large.bin", large);
+    WriteBytes(folder.path() / "old.bin", std::string(5 * 1024 * 1024, 'x'));
+    fso.CopyFile(At("large.bin"), At("old.bin"));
+    EXPECT_TRUE(ReadBytes(folder.path() / "old.bin") == large);
+}
+
+TEST_F(FileOperations, CopyFileFailsAndChangesNothing) {
+    fs::create_directory(folder.path() / "sub");
+    struct Case {
+        const char* what;
+        std::string source;
+        std::string destination;
+        bool overwrite;
+    };
+    const Case cases[] = {
+        {"missing source", At("missing.txt"), At("new.txt"), true},
+        {"source is a folder", At("sub"), At("new.txt"), true},
+        {"destination folder missing", At("a.txt"), JoinPath({At("nowhere"), "a.txt"}), true},
+        {"destination is a folder", At("a.txt"), At("sub"), true},
+        {"destination exists, no overwrite", At("a.txt"), At("b.txt"), false},
+        {"onto itself", At("a.txt"), At("a.txt"), true},
+        {"onto itself, spelled differently", At("a.txt"), JoinPath({At("sub"), "..", "a.txt"}),
+         true},
+        {"wildcard source", At("*.txt"), At("new.txt"), true},
+        {"question mark source", At("?.txt"), At("new.txt"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_THROW(fso.CopyFile(c.source, c.destination, c.overwrite), FileSystemError);
+        EXPECT_EQ(ReadBytes(folder.path() / "a.txt"), "contents of a");
+        EXPECT_EQ(ReadBytes(folder.path() / "b.txt"), "contents of b");
+        EXPECT_FALSE(fs::exists(folder.path() / "new.txt"));
+        EXPECT_TRUE(fs::is_empty(folder.path() / "sub"));
+    }
+}
+
+TEST_F(FileOperations, CopyFileStopsAtAReadOnlyDestination) {
+    MakeReadOnly(folder.path() / "b.txt");
+    EXPECT_THROW(fso.CopyFile(At("a.txt"), At("b.txt")), FileSystemError);
+    EXPECT_EQ(ReadBytes(folder.path() / "b.txt"), "contents of b");
+}
+
+TEST_F(FileOperations, ACopyOfAReadOnlyFileCanBeReplacedAndDeleted) {
+    MakeReadOnly(folder.path() / "a.txt");
+    fso.CopyFile(At("a.txt"), At("copy.txt"));
+    EXPECT_TRUE(IsWritable(folder.path() / "copy.txt"));
+    fso.CopyFile(At("a.txt"), At("copy.txt"));
+    fso.DeleteFile(At("copy.txt"), false);
+    EXPECT_FALSE(fs::exists(folder.path() / "copy.txt"));
+    EXPECT_FALSE(IsWritable(folder.path() / "a.txt"));
+}
+
+TEST_F(FileOperations, DeleteFileDeletesOneFile) {
+    fso.DeleteFile(At("a.txt"), false);
+    EXPECT_FALSE(fs::exists(folder.path() / "a.txt"));
+    EXPECT_TRUE(fs::exists(folder.path() / "b.txt"));
+}
+
+TEST_F(FileOperations, DeleteFileFailsAndDeletesNothing) {
+    fs::create_directory(folder.path() / "sub");
+    MakeReadOnly(folder.path() / "b.txt");
+    struct Case {
+        const char* what;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"missing file", At("missing.txt")}, {"read-only file", At("b.txt")}, {"folder", At("sub")},
+        {"wildcard", At("*.txt")},           {"question mark", At("?.txt")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_THROW(fso.DeleteFile(c.path, false), FileSystemError);
+        EXPECT_TRUE(fs::exists(folder.path() / "a.txt"));
+        EXPECT_TRUE(fs::exists(folder.path() / "b.txt"));
+        EXPECT_TRUE(fs::exists(folder.path() / "sub"));
+    }
+}
+
+TEST_F(FileOperations, DeleteFileWithForceDeletesAReadOnlyFile) {
+    MakeReadOnly(folder.path() / "b.txt");
+    fso.DeleteFile(At("b.txt"), true);
+    EXPECT_FALSE(fs::exists(folder.path() / "b.txt"));
+}
+
+TEST_F(FileOperations, SameExistingFileSeesThroughSpelling) {
+    fs::create_directory(folder.path() / "sub");
+    EXPECT_TRUE(IsSameExistingFile(At("a.txt"), JoinPath({At("sub"), "..", "a.txt"})));
+    EXPECT_FALSE(IsSameExistingFile(At("a.txt"), At("b.txt")));
+    EXPECT_FALSE(IsSameExistingFile(At("missing.txt"), At("missing.txt")));
+#ifdef _WIN32
+    EXPECT_TRUE(IsSameExistingFile(At("a.txt"), At("A.TXT")));
+#endif
+}
+
 TEST(Paths, JoinWithOneSeparatorAndKeepEmptyPieces) {
     const std::string sep(1, kPathSeparator);
     EXPECT_EQ(JoinPath({"prog", "Lantern", "Lantern.txt"}),

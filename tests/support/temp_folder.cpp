@@ -41,6 +41,10 @@ std::string ToUtf8(const std::filesystem::path& path) {
     return {text.begin(), text.end()};
 }
 
+std::filesystem::path FromUtf8(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + ToUtf8(file));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace ormel::test {
 
@@ -25,5 +26,6 @@ class TempFolder {
 std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::string ToUtf8(const std::filesystem::path& path);
+std::filesystem::path FromUtf8(std::string_view text);
 
 }  // namespace ormel::test

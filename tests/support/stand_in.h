@@ -1,0 +1,38 @@
+// Puts the stand-in builder (stand_in_builder.cpp) into a program folder as
+// PRAY.exe and reads back what it recorded there.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/launch.h"
+
+namespace ormel::test {
+
+// One start of the stand-in, as it recorded it.
+struct StandInRun {
+    std::vector<std::string> arguments;
+    std::string command_line;  // Windows only
+    std::string working_folder;
+    std::vector<std::string> files_beside;  // sorted
+    std::optional<std::string> ended;       // its exit code, or "crash"
+};
+
+// Copies the stand-in into the folder as PRAY.exe, with its orders (the
+// lines of stand_in.control; none gives a builder that ends at once with 0).
+void InstallStandIn(const std::filesystem::path& program_folder, std::string_view orders = {});
+
+// Every start recorded in the folder, oldest first.
+std::vector<StandInRun> StandInRuns(const std::filesystem::path& program_folder);
+
+// Lets a stand-in that waits for its release go on.
+void ReleaseStandIn(const std::filesystem::path& program_folder);
+
+// Polls until the process has ended, so that no test leaves a builder
+// running in a folder that is about to be removed.
+ProcessExit AwaitExit(Process& process);
+
+}  // namespace ormel::test
