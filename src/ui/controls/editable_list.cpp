@@ -37,7 +37,7 @@ class QuietFinishLineEdit : public QLineEdit {
 }  // namespace
 
 EditableList::EditableList(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
+    // Giving the box its line edit makes it editable.
     setLineEdit(new QuietFinishLineEdit(this));
     setInsertPolicy(QComboBox::NoInsert);
     // The default completer fills in a matching entry while the author types.

@@ -311,26 +311,40 @@ void ShowText(QWidget& control, const QString& text) {
     }
 }
 
-// The width a label's text can use: up to the first control that covers the
-// label on its right (the name and image labels run under their boxes).
-int LabelRoom(const QLabel& label) {
-    int right = label.geometry().right() + 1;
-    for (const QObject* object : label.parentWidget()->children()) {
-        const auto* other = qobject_cast<const QWidget*>(object);
-        if (!other || other == &label) continue;
-        if (other->x() > label.x() && other->geometry().intersects(label.geometry())) {
-            right = std::min(right, other->x());
+// The pixels a label's text can use: up to the first control of the same
+// parent that covers the label on its right (the name and image labels run
+// under their boxes).
+int LabelRoom(const ControlSpec& label, const std::vector<ControlSpec>& table) {
+    const QRect area = ToPixels(label.rect);
+    int right = area.right() + 1;
+    for (const ControlSpec& other : table) {
+        const QRect other_area = ToPixels(other.rect);
+        if (other.placement == label.placement && other_area.x() > area.x() &&
+            other_area.intersects(area)) {
+            right = std::min(right, other_area.x());
         }
     }
-    return right - label.x();
+    return right - area.x();
 }
 
-bool LabelsFit(const QWidget& window, const QFont& font) {
+bool LabelsFit(const std::vector<ControlSpec>& table, const QFont& font) {
     const QFontMetrics metrics(font);
-    const auto labels = window.findChildren<QLabel*>();
-    return std::all_of(labels.begin(), labels.end(), [&](const QLabel* label) {
-        return metrics.horizontalAdvance(label->text()) <= LabelRoom(*label);
+    return std::all_of(table.begin(), table.end(), [&](const ControlSpec& spec) {
+        return spec.kind != Kind::Label ||
+               metrics.horizontalAdvance(spec.text) <= LabelRoom(spec, table);
     });
+}
+
+// The window's font: the toolkit's default family at the layout's size, or
+// smaller until every label fits. Set before the controls are made, so that
+// they start with it.
+QFont FittingFont(const QFont& default_font, const std::vector<ControlSpec>& table) {
+    QFont font = default_font;
+    font.setPixelSize(kFontPixelSize);
+    while (!LabelsFit(table, font) && font.pixelSize() > kSmallestFontPixelSize) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
 }
 
 }  // namespace
@@ -373,10 +387,10 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(ToPixels(kClientWidth, kClientHeight));
 
+    setFont(FittingFont(QApplication::font(this), ControlTable()));
     CreateControls();
     FindControls();
     SetTabOrder();
-    FitFont();
 
     for (const QString& caption : {kNewCaption, kCompileCaption, kHelpCaption}) {
         tsButtons_->AddTab(caption);
@@ -416,15 +430,6 @@ void frmAW::CreateControls() {
     }
     frame->setMouseTracking(true);
     frame->installEventFilter(this);
-}
-
-void frmAW::FitFont() {
-    QFont font = QApplication::font(this);
-    font.setPixelSize(kFontPixelSize);
-    while (!LabelsFit(*this, font) && font.pixelSize() > kSmallestFontPixelSize) {
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    setFont(font);
 }
 
 template <class Control>

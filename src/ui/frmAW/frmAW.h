@@ -87,7 +87,6 @@ class frmAW : public QWidget, public AgentDescription {
     void CreateControls();
     void FindControls();
     void SetTabOrder();
-    void FitFont();
     template <class Control>
     Control* Find(const QString& name) const;
     std::vector<ResetStep> NewCommandSteps() const;
