@@ -86,139 +86,66 @@ QString SlotName(const char* prefix, int slot) {
     return QString::fromLatin1(prefix) + QString::number(slot);
 }
 
+// The window's controls: name, kind, where, left/top/width/height in twips,
+// tab index, start-up content, and hint (Tag). The contents that New puts
+// back come from the core's form defaults.
 std::vector<ControlSpec> ControlTable() {
     const FormDefaults& d = kFormDefaults;
+    const Placement window = Placement::Window;
+    // clang-format off
     std::vector<ControlSpec> table{
-        {.name = "tsButtons",
-         .kind = Kind::CommandStrip,
-         .placement = Placement::Window,
-         .rect = {0, 120, 3135, 375},
-         .tab_index = 2},
-        {.name = "frEdit",
-         .kind = Kind::Frame,
-         .placement = Placement::Window,
-         .rect = {0, 480, 3135, 4695},
-         .tab_index = 1,
-         .text = kUntitledCaption},
-        {.name = "statBar",
-         .kind = Kind::StatusBar,
-         .placement = Placement::Window,
-         .rect = {0, 5190, 3135, 360},
-         .tab_index = 0,
-         .text = kWelcomeHint},
-        {.name = "Label1",
-         .kind = Kind::Label,
-         .rect = {120, 240, 1575, 255},
-         .tab_index = 33,
-         .text = "Name:"},
-        {.name = "field_Name",
-         .kind = Kind::TextBox,
-         .rect = {720, 240, 2295, 285},
-         .tab_index = 27,
-         .text = FromView(d.name),
+        {.name = "tsButtons", .kind = Kind::CommandStrip, .placement = window, .rect = {0, 120, 3135, 375}, .tab_index = 2},
+        {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption},
+        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint},
+        {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:"},
+        {.name = "field_Name", .kind = Kind::TextBox, .rect = {720, 240, 2295, 285}, .tab_index = 27, .text = FromView(d.name),
          .hint = "The name of you agent."},
-        {.name = "field_COS_File",
-         .kind = Kind::TextBox,
-         .rect = {120, 600, 1815, 285},
-         .tab_index = 26,
-         .text = FromView(d.cos_file),
+        {.name = "field_COS_File", .kind = Kind::TextBox, .rect = {120, 600, 1815, 285}, .tab_index = 26, .text = FromView(d.cos_file),
          .hint = "The name of your .cos file."},
-        {.name = "field_COS_Ext",
-         .kind = Kind::TextBox,
-         .rect = {2040, 600, 975, 285},
-         .tab_index = 25,
-         .text = FromView(kCosExt),
-         .read_only = true,
-         .button_face = true,
-         .hint = ".COS means script. You can't change this!"},
+        {.name = "field_COS_Ext", .kind = Kind::TextBox, .rect = {2040, 600, 975, 285}, .tab_index = 25, .text = FromView(kCosExt),
+         .read_only = true, .button_face = true, .hint = ".COS means script. You can't change this!"},
     };
+    // clang-format on
 
-    // The six slot rows, 360 twips apart.
+    // The six slot rows, 360 twips apart. Slot 1's name box holds the hint
+    // that all six name boxes show.
     constexpr std::array<int, kSlotCount> kCheckTabIndex{28, 22, 20, 18, 16, 14};
     constexpr std::array<int, kSlotCount> kFileTabIndex{24, 21, 19, 17, 15, 13};
     constexpr std::array<int, kSlotCount> kExtTabIndex{23, 7, 6, 5, 4, 3};
+    const QString slot_hint = "The name of an extra file, like a sound or image.";
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const auto row = static_cast<size_t>(slot - 1);
         const int top = 960 + 360 * (slot - 1);
-        table.push_back({.name = SlotName("check_File_", slot),
-                         .kind = Kind::CheckBox,
-                         .rect = {120, top, 255, 255},
-                         .tab_index = kCheckTabIndex[row],
-                         .check = kSlotCheckedAtStart[row]});
-        ControlSpec file{.name = SlotName("field_File_", slot),
-                         .kind = Kind::TextBox,
-                         .rect = {480, top, 1455, 315},
-                         .tab_index = kFileTabIndex[row],
-                         .text = FromView(d.file)};
-        // Slot 1's name box holds the hint that all six show.
-        if (slot == 1) {
-            file.hint = "The name of an extra file, like a sound or image.";
-        } else {
-            file.hint_from = SlotName("field_File_", 1);
-        }
-        table.push_back(file);
-        table.push_back({.name = SlotName("field_File_Ext_", slot),
-                         .kind = Kind::DropDown,
-                         .rect = {2040, top, 975, 315},
-                         .tab_index = kExtTabIndex[row],
-                         .text = FromView(d.file_ext),
-                         .entries = Entries::FileExtensions,
+        // clang-format off
+        table.push_back({.name = SlotName("check_File_", slot), .kind = Kind::CheckBox, .rect = {120, top, 255, 255},
+                         .tab_index = kCheckTabIndex[row], .check = kSlotCheckedAtStart[row]});
+        table.push_back({.name = SlotName("field_File_", slot), .kind = Kind::TextBox, .rect = {480, top, 1455, 315},
+                         .tab_index = kFileTabIndex[row], .text = FromView(d.file),
+                         .hint = slot == 1 ? slot_hint : QString(), .hint_from = slot == 1 ? QString() : SlotName("field_File_", 1)});
+        table.push_back({.name = SlotName("field_File_Ext_", slot), .kind = Kind::DropDown, .rect = {2040, top, 975, 315},
+                         .tab_index = kExtTabIndex[row], .text = FromView(d.file_ext), .entries = Entries::FileExtensions,
                          .button_face = true});
+        // clang-format on
     }
 
+    // clang-format off
     const std::vector<ControlSpec> rest{
-        {.name = "Label7",
-         .kind = Kind::Label,
-         .rect = {120, 3120, 855, 255},
-         .tab_index = 30,
-         .text = "Image:"},
-        {.name = "field_Image",
-         .kind = Kind::TextBox,
-         .rect = {720, 3120, 1215, 315},
-         .tab_index = 10,
-         .text = FromView(d.image),
+        {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:"},
+        {.name = "field_Image", .kind = Kind::TextBox, .rect = {720, 3120, 1215, 315}, .tab_index = 10, .text = FromView(d.image),
          .hint = "The name of an image used for the Creator."},
-        {.name = "field_Image_Ext",
-         .kind = Kind::DropDown,
-         .rect = {2040, 3120, 975, 315},
-         .tab_index = 8,
-         .text = FromView(d.image_ext),
-         .entries = Entries::ImageExtensions,
-         .button_face = true},
-        {.name = "Label5",
-         .kind = Kind::Label,
-         .rect = {120, 3480, 855, 255},
-         .tab_index = 32,
-         .text = "Animation:"},
-        {.name = "Label6",
-         .kind = Kind::Label,
-         .rect = {2040, 3480, 1335, 255},
-         .tab_index = 31,
-         .text = "Bioenergy:"},
-        {.name = "field_Animation",
-         .kind = Kind::TextBox,
-         .rect = {120, 3720, 1815, 285},
-         .tab_index = 12,
-         .text = FromView(d.animation),
+        {.name = "field_Image_Ext", .kind = Kind::DropDown, .rect = {2040, 3120, 975, 315}, .tab_index = 8, .text = FromView(d.image_ext),
+         .entries = Entries::ImageExtensions, .button_face = true},
+        {.name = "Label5", .kind = Kind::Label, .rect = {120, 3480, 855, 255}, .tab_index = 32, .text = "Animation:"},
+        {.name = "Label6", .kind = Kind::Label, .rect = {2040, 3480, 1335, 255}, .tab_index = 31, .text = "Bioenergy:"},
+        {.name = "field_Animation", .kind = Kind::TextBox, .rect = {120, 3720, 1815, 285}, .tab_index = 12, .text = FromView(d.animation),
          .hint = "An animation string for the Creator."},
-        {.name = "field_Bioenergy",
-         .kind = Kind::DropDown,
-         .rect = {2040, 3720, 975, 315},
-         .tab_index = 11,
-         .text = FromView(d.bioenergy),
+        {.name = "field_Bioenergy", .kind = Kind::DropDown, .rect = {2040, 3720, 975, 315}, .tab_index = 11, .text = FromView(d.bioenergy),
          .entries = Entries::Bioenergy},
-        {.name = "Label8",
-         .kind = Kind::Label,
-         .rect = {120, 4080, 1575, 255},
-         .tab_index = 29,
-         .text = "Remove Script:"},
-        {.name = "field_Remove_Script",
-         .kind = Kind::TextBox,
-         .rect = {120, 4320, 2895, 285},
-         .tab_index = 9,
-         .text = FromView(d.remove_script),
-         .hint = "A script to remove your agent."},
+        {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:"},
+        {.name = "field_Remove_Script", .kind = Kind::TextBox, .rect = {120, 4320, 2895, 285}, .tab_index = 9,
+         .text = FromView(d.remove_script), .hint = "A script to remove your agent."},
     };
+    // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());
     return table;
 }
@@ -347,6 +274,21 @@ QFont FittingFont(const QFont& default_font, const std::vector<ControlSpec>& tab
     return font;
 }
 
+// The command strip's tabs, left to right, with the command each runs.
+struct Command {
+    QString caption;
+    void (frmAW::*run)();
+};
+
+const std::array<Command, 3>& Commands() {
+    static const std::array<Command, 3> commands{{
+        {kNewCaption, &frmAW::NewCommand},
+        {kCompileCaption, &frmAW::compileRequested},
+        {kHelpCaption, &frmAW::helpRequested},
+    }};
+    return commands;
+}
+
 }  // namespace
 
 // One slot row of the window, read as a FileSlot.
@@ -392,9 +334,7 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     FindControls();
     SetTabOrder();
 
-    for (const QString& caption : {kNewCaption, kCompileCaption, kHelpCaption}) {
-        tsButtons_->AddTab(caption);
-    }
+    for (const Command& command : Commands()) tsButtons_->AddTab(command.caption);
     connect(tsButtons_, &CommandStrip::clicked, this, &frmAW::tsButtons_Click);
     connect(field_Name_, &QLineEdit::textEdited, this, &frmAW::field_Name_Change);
 
@@ -543,19 +483,10 @@ void frmAW::field_Name_Change(const QString& text) {
 }
 
 void frmAW::tsButtons_Click() {
-    struct Command {
-        const QString& caption;
-        void (frmAW::*run)();
-    };
-    static const std::array<Command, 3> kCommands{{
-        {kNewCaption, &frmAW::NewCommand},
-        {kCompileCaption, &frmAW::compileRequested},
-        {kHelpCaption, &frmAW::helpRequested},
-    }};
-
     QString caption;
     SkipIfFails([&] { caption = tsButtons_->SelectedCaption(); });
-    for (const Command& command : kCommands) {
+    // The whole caption, blanks and case included, picks the command.
+    for (const Command& command : Commands()) {
         if (caption == command.caption) {
             SkipIfFails([&] { (this->*command.run)(); });
             break;
