@@ -285,16 +285,12 @@ class MainWindowTest : public QObject {
         row("script extension", {"field_COS_Ext"}, ".COS means script. You can't change this!");
         row("slot 1 name", {"field_File_1"}, kSlotHint);
         row("slot 4 name shows slot 1's hint", {"field_File_4"}, kSlotHint);
-        row("slot 6 name", {"field_File_6"}, kSlotHint);
         row("image", {"field_Image"}, "The name of an image used for the Creator.");
         row("animation", {"field_Animation"}, "An animation string for the Creator.");
         row("remove script", {"field_Remove_Script"}, "A script to remove your agent.");
-        row("frame background empties", {"field_Name", "frEdit"}, "");
         row("name, background, check box", {"field_Name", "frEdit", "check_File_1"}, "");
         row("check box keeps", {"field_COS_File", "check_File_3"}, "The name of your .cos file.");
         row("slot list keeps", {"field_Name", "field_File_Ext_2"}, "The name of you agent.");
-        row("image list keeps", {"field_Image", "field_Image_Ext"},
-            "The name of an image used for the Creator.");
         row("bio-energy list keeps", {"field_Animation", "field_Bioenergy"},
             "An animation string for the Creator.");
         row("label keeps", {"field_Image", "Label5"}, "The name of an image used for the Creator.");

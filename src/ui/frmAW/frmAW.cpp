@@ -20,9 +20,14 @@
 #include "ui/frmLoad/frmLoad.h"
 #include "ui/twips.h"
 
-// Q_INIT_RESOURCE must be used outside any namespace.
+// The icon is compiled into the library; a static library needs its
+// resources registered by hand, once. Q_INIT_RESOURCE must be used outside
+// any namespace.
 static void LoadResources() {
-    Q_INIT_RESOURCE(ormel);
+    [[maybe_unused]] static const bool loaded = [] {
+        Q_INIT_RESOURCE(ormel);
+        return true;
+    }();
 }
 
 namespace ormel::ui {
