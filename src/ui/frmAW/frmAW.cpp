@@ -69,7 +69,7 @@ enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
 
 // One control of the window as designed. Window-level controls come before
 // the frame's own, so that the frame exists when its controls are made.
-struct ControlSpec {
+struct ControlDesign {
     QString name;
     Kind kind;
     Placement placement = Placement::Frame;
@@ -94,11 +94,11 @@ QString SlotName(const char* prefix, int slot) {
 // The window's controls: name, kind, where, left/top/width/height in twips,
 // tab index, start-up content, and hint (Tag). The contents that New puts
 // back come from the core's form defaults.
-std::vector<ControlSpec> ControlTable() {
+std::vector<ControlDesign> ControlTable() {
     const FormDefaults& d = kFormDefaults;
     const Placement window = Placement::Window;
     // clang-format off
-    std::vector<ControlSpec> table{
+    std::vector<ControlDesign> table{
         {.name = "tsButtons", .kind = Kind::CommandStrip, .placement = window, .rect = {0, 120, 3135, 375}, .tab_index = 2},
         {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption},
         {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint},
@@ -134,7 +134,7 @@ std::vector<ControlSpec> ControlTable() {
     }
 
     // clang-format off
-    const std::vector<ControlSpec> rest{
+    const std::vector<ControlDesign> rest{
         {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:"},
         {.name = "field_Image", .kind = Kind::TextBox, .rect = {720, 3120, 1215, 315}, .tab_index = 10, .text = FromView(d.image),
          .hint = "The name of an image used for the Creator."},
@@ -181,34 +181,34 @@ void UseButtonFace(QWidget& control) {
     control.setPalette(palette);
 }
 
-QWidget* MakeControl(const ControlSpec& spec) {
-    switch (spec.kind) {
+QWidget* MakeControl(const ControlDesign& design) {
+    switch (design.kind) {
         case Kind::CommandStrip:
             return new CommandStrip;
         case Kind::Frame:
-            return new QGroupBox(spec.text);
+            return new QGroupBox(design.text);
         case Kind::StatusBar: {
             auto* bar = new QStatusBar;
             bar->setSizeGripEnabled(false);
-            bar->showMessage(spec.text);
+            bar->showMessage(design.text);
             return bar;
         }
         case Kind::Label:
-            return new QLabel(spec.text);
+            return new QLabel(design.text);
         case Kind::TextBox: {
-            auto* box = new QLineEdit(spec.text);
-            box->setReadOnly(spec.read_only);
+            auto* box = new QLineEdit(design.text);
+            box->setReadOnly(design.read_only);
             return box;
         }
         case Kind::CheckBox: {
             auto* box = new SlotCheckBox;
-            box->SetValue(spec.check);
+            box->SetValue(design.check);
             return box;
         }
         case Kind::DropDown: {
             auto* list = new EditableList;
-            AddEntries(*list, spec.entries);
-            list->SetText(spec.text);
+            AddEntries(*list, design.entries);
+            list->SetText(design.text);
             return list;
         }
     }
@@ -246,10 +246,10 @@ void ShowText(QWidget& control, const QString& text) {
 // The pixels a label's text can use: up to the first control of the same
 // parent that covers the label on its right (the name and image labels run
 // under their boxes).
-int LabelRoom(const ControlSpec& label, const std::vector<ControlSpec>& table) {
+int LabelRoom(const ControlDesign& label, const std::vector<ControlDesign>& table) {
     const QRect area = ToPixels(label.rect);
     int right = area.right() + 1;
-    for (const ControlSpec& other : table) {
+    for (const ControlDesign& other : table) {
         const QRect other_area = ToPixels(other.rect);
         if (other.placement == label.placement && other_area.x() > area.x() &&
             other_area.intersects(area)) {
@@ -259,18 +259,18 @@ int LabelRoom(const ControlSpec& label, const std::vector<ControlSpec>& table) {
     return right - area.x();
 }
 
-bool LabelsFit(const std::vector<ControlSpec>& table, const QFont& font) {
+bool LabelsFit(const std::vector<ControlDesign>& table, const QFont& font) {
     const QFontMetrics metrics(font);
-    return std::all_of(table.begin(), table.end(), [&](const ControlSpec& spec) {
-        return spec.kind != Kind::Label ||
-               metrics.horizontalAdvance(spec.text) <= LabelRoom(spec, table);
+    return std::all_of(table.begin(), table.end(), [&](const ControlDesign& design) {
+        return design.kind != Kind::Label ||
+               metrics.horizontalAdvance(design.text) <= LabelRoom(design, table);
     });
 }
 
 // The window's font: the toolkit's default family at the layout's size, or
 // smaller until every label fits. Set before the controls are made, so that
 // they start with it.
-QFont FittingFont(const QFont& default_font, const std::vector<ControlSpec>& table) {
+QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table) {
     QFont font = default_font;
     font.setPixelSize(kFontPixelSize);
     while (!LabelsFit(table, font) && font.pixelSize() > kSmallestFontPixelSize) {
@@ -355,19 +355,19 @@ frmAW::~frmAW() = default;
 
 void frmAW::CreateControls() {
     QWidget* frame = nullptr;
-    for (const ControlSpec& spec : ControlTable()) {
-        QWidget* control = MakeControl(spec);
-        control->setObjectName(spec.name);
-        control->setParent(spec.placement == Placement::Window ? this : frame);
-        control->setGeometry(ToPixels(spec.rect));
-        if (spec.button_face) UseButtonFace(*control);
-        if (spec.kind == Kind::Frame) frame = control;
-        if (TakesFocus(spec.kind)) tab_stops_.emplace_back(spec.tab_index, control);
+    for (const ControlDesign& design : ControlTable()) {
+        QWidget* control = MakeControl(design);
+        control->setObjectName(design.name);
+        control->setParent(design.placement == Placement::Window ? this : frame);
+        control->setGeometry(ToPixels(design.rect));
+        if (design.button_face) UseButtonFace(*control);
+        if (design.kind == Kind::Frame) frame = control;
+        if (TakesFocus(design.kind)) tab_stops_.emplace_back(design.tab_index, control);
 
-        if (!spec.hint.isEmpty()) control->setProperty(kTagProperty, spec.hint);
-        if (!spec.hint.isEmpty() || !spec.hint_from.isEmpty()) {
+        if (!design.hint.isEmpty()) control->setProperty(kTagProperty, design.hint);
+        if (!design.hint.isEmpty() || !design.hint_from.isEmpty()) {
             const QWidget* holder =
-                spec.hint_from.isEmpty() ? control : Find<QWidget>(spec.hint_from);
+                design.hint_from.isEmpty() ? control : Find<QWidget>(design.hint_from);
             hint_holders_.insert(control, holder);
             control->setMouseTracking(true);
             control->installEventFilter(this);
