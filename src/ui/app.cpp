@@ -1,16 +1,21 @@
 #include "ui/app.h"
 
 #include <QApplication>
-#include <QWidget>
+#include <QPointer>
+
+#include "ui/frmAW/frmAW.h"
 
 namespace ormel::ui {
 
 int RunApplication(int argc, char** argv) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Ormel Compiler");
-    window.show();
-    return app.exec();
+    // The main window deletes itself when it closes; the program ends when
+    // its last window has closed.
+    QPointer<frmAW> main_window = new frmAW;
+    main_window->show();
+    const int exit_code = QApplication::exec();
+    delete main_window;
+    return exit_code;
 }
 
 }  // namespace ormel::ui

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Draws the main window and the progress window into docs/frmAW.png and
+# docs/frmLoad.png, offscreen, with the default style and fonts.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target ormel_screenshots
+QT_QPA_PLATFORM=offscreen ./build/dev/tools/ormel_screenshots docs

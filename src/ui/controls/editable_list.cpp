@@ -1,0 +1,83 @@
+#include "ui/controls/editable_list.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QWheelEvent>
+
+namespace ormel::ui {
+
+namespace {
+
+// QComboBox listens to its line edit's editingFinished and, when the text
+// matches an entry, selects that entry (rewriting the text in the entry's
+// spelling) and reports it as activated, as if the author had picked it.
+// Leaving the box or pressing Enter must choose nothing here, so this line
+// edit stays silent while it handles those two.
+class QuietFinishLineEdit : public QLineEdit {
+  public:
+    using QLineEdit::QLineEdit;
+
+  protected:
+    void focusOutEvent(QFocusEvent* event) override {
+        const QSignalBlocker quiet(this);
+        QLineEdit::focusOutEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            const QSignalBlocker quiet(this);
+            QLineEdit::keyPressEvent(event);
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
+}  // namespace
+
+EditableList::EditableList(QWidget* parent) : QComboBox(parent) {
+    // Giving the box its line edit makes it editable.
+    setLineEdit(new QuietFinishLineEdit(this));
+    setInsertPolicy(QComboBox::NoInsert);
+    // The default completer fills in a matching entry while the author types.
+    setCompleter(nullptr);
+    setCurrentIndex(-1);
+
+    // activated is what QComboBox reports for a pick from the open list and
+    // for the arrow and page keys; the line edit's own signals are quiet on
+    // the paths where QComboBox would report it otherwise.
+    connect(this, &QComboBox::activated, this, [this](int index) { chosen_ = index; });
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { chosen_ = -1; });
+}
+
+void EditableList::AddEntry(const QString& text, std::optional<int> code) {
+    const int shown = currentIndex();
+    const QString shown_text = Text();
+    addItem(text, code ? QVariant(*code) : QVariant());
+    // Adding the first entry makes it current; the shown text stays.
+    if (shown == -1 && currentIndex() != -1) SetText(shown_text);
+}
+
+QString EditableList::Text() const {
+    return lineEdit()->text();
+}
+
+void EditableList::SetText(const QString& text) {
+    setCurrentIndex(-1);
+    lineEdit()->setText(text);
+    chosen_ = -1;
+}
+
+std::optional<int> EditableList::ChosenCode() const {
+    if (chosen_ < 0) return std::nullopt;
+    const QVariant code = itemData(chosen_);
+    if (!code.isValid()) return std::nullopt;
+    return code.toInt();
+}
+
+void EditableList::wheelEvent(QWheelEvent* event) {
+    event->ignore();
+}
+
+}  // namespace ormel::ui

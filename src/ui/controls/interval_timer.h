@@ -1,0 +1,31 @@
+// A timer driven by its interval alone: a positive interval (in ms) arms it
+// and it ticks every interval from then on; interval 0 stops it, so that it
+// does not tick at all (a QTimer with interval 0 would tick continuously).
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+namespace ormel::ui {
+
+class IntervalTimer : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit IntervalTimer(QObject* parent = nullptr);
+
+    int Interval() const { return interval_; }
+    // Positive: (re)arms the timer, the next tick comes ms from now.
+    // 0: stops it. Negative intervals are refused with std::out_of_range.
+    void SetInterval(int ms);
+    bool Armed() const { return timer_.isActive(); }
+
+  signals:
+    void Tick();
+
+  private:
+    QTimer timer_;
+    int interval_ = 0;
+};
+
+}  // namespace ormel::ui

@@ -1,0 +1,120 @@
+// The main window: the form that holds one agent's description, the command
+// strip, the hint line, and the state through which a build is started
+// (tmrCompileIt) and its wait is ended (LoadFinished).
+//
+// The window is the agent description: every read answers from the widgets
+// at the moment of the call, nothing is copied.
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "build/agent_description.h"
+
+class QGroupBox;
+class QLineEdit;
+class QStatusBar;
+
+namespace ormel::ui {
+
+class CommandStrip;
+class EditableList;
+class IntervalTimer;
+class SlotCheckBox;
+
+class frmAW : public QWidget, public AgentDescription {
+    Q_OBJECT
+
+  public:
+    // The build that a tick of tmrCompileIt runs. It must set the timer's
+    // interval back to 0 when it ends, or the timer ticks again.
+    using BuildRun = std::function<void(frmAW&)>;
+
+    explicit frmAW(QWidget* parent = nullptr);
+    ~frmAW() override;
+
+    // False at start. The build sets it false before it shows the progress
+    // window and waits until the progress window sets it true.
+    bool LoadFinished = false;
+
+    // The agent description, read from the widgets.
+    std::string Name() const override;
+    std::string COS_File() const override;
+    const FileSlot& Files(int n) const override;
+    std::string Image() const override;
+    std::string Image_Ext() const override;
+    std::string Animation() const override;
+    std::string Bioenergy() const override;
+    std::string Remove_Script() const override;
+
+    // tmrCompileIt: a positive interval arms it, 0 stops it.
+    void SetCompileTimerInterval(int ms);
+    int CompileTimerInterval() const;
+    // Replaces the build that a tick runs (until the build run is wired in,
+    // one that only disarms the timer).
+    void SetBuildRun(BuildRun run);
+    // Shows the progress window frmLoad, modeless; returns at once.
+    void ShowProgressWindow();
+    // Runs every pending window event once, for the build's wait.
+    void PumpEvents();
+
+    // The text of the hint line.
+    QString HintText() const;
+
+    // The command strip's click handler: runs the command whose caption
+    // matches the selected tab exactly, then deselects every tab. No error
+    // escapes it.
+    void tsButtons_Click();
+    // Resets the form for a new agent; the check boxes keep their state.
+    void NewCommand();
+
+  signals:
+    // The Compile and Help commands of the strip.
+    void compileRequested();
+    void helpRequested();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    class SlotView;
+    struct ResetStep;
+
+    void CreateControls();
+    void FindControls();
+    void SetTabOrder();
+    template <class Control>
+    Control* Find(const QString& name) const;
+    std::vector<ResetStep> NewCommandSteps() const;
+    void SetHint(const QString& text);
+    void field_Name_Change(const QString& text);
+    void tmrCompileIt_Timer();
+    void RunBuild();
+
+    CommandStrip* tsButtons_ = nullptr;
+    QGroupBox* frEdit_ = nullptr;
+    QStatusBar* statBar_ = nullptr;
+    QLineEdit* field_Name_ = nullptr;
+    QLineEdit* field_COS_File_ = nullptr;
+    QLineEdit* field_Image_ = nullptr;
+    EditableList* field_Image_Ext_ = nullptr;
+    QLineEdit* field_Animation_ = nullptr;
+    EditableList* field_Bioenergy_ = nullptr;
+    QLineEdit* field_Remove_Script_ = nullptr;
+    std::array<std::unique_ptr<SlotView>, kSlotCount> slots_;
+    IntervalTimer* tmrCompileIt_ = nullptr;
+
+    // For each control with a hint: the control whose Tag holds its text.
+    QHash<const QObject*, const QWidget*> hint_holders_;
+    // (tab index, control), for the focus order.
+    std::vector<std::pair<int, QWidget*>> tab_stops_;
+
+    BuildRun build_run_;
+    bool build_running_ = false;
+};
+
+}  // namespace ormel::ui

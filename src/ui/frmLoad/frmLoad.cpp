@@ -1,0 +1,101 @@
+#include "ui/frmLoad/frmLoad.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+
+#include "ui/frmAW/frmAW.h"
+#include "ui/twips.h"
+
+namespace ormel::ui {
+
+namespace {
+
+constexpr int kClientWidth = 2295;
+constexpr int kClientHeight = 735;
+constexpr TwipsRect kBarRect{120, 360, 2055, 255};
+constexpr TwipsRect kLabelRect{120, 120, 2295, 255};
+constexpr int kTickMs = 100;
+constexpr int kSteps = 10;
+
+// The one open progress window.
+QPointer<frmLoad>& OpenWindow() {
+    static QPointer<frmLoad> window;
+    return window;
+}
+
+}  // namespace
+
+frmLoad* frmLoad::ShowFor(frmAW& main) {
+    QPointer<frmLoad>& window = OpenWindow();
+    if (!window) {
+        window = new frmLoad(main);
+        window->CentreOnScreen();
+    }
+    window->show();
+    return window;
+}
+
+frmLoad* frmLoad::Current() {
+    return OpenWindow();
+}
+
+frmLoad::frmLoad(frmAW& main) : main_(&main) {
+    setObjectName("frmLoad");
+    setAttribute(Qt::WA_DeleteOnClose);
+    // No title bar, no close box, no task-bar entry.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+    // The fixed dialog frame, drawn inside the client area.
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setFixedSize(ToPixels(kClientWidth, kClientHeight));
+
+    tmrLoad_ = new QTimer(this);
+    tmrLoad_->setObjectName("tmrLoad");
+    tmrLoad_->setInterval(kTickMs);
+    connect(tmrLoad_, &QTimer::timeout, this, &frmLoad::tmrLoad_Timer);
+
+    pbrLoad_ = new QProgressBar(this);
+    pbrLoad_->setObjectName("pbrLoad");
+    pbrLoad_->setGeometry(ToPixels(kBarRect));
+    pbrLoad_->setRange(0, kSteps);
+    pbrLoad_->setValue(0);
+    pbrLoad_->setTextVisible(false);
+
+    lbl1_ = new QLabel(QStringLiteral("Compiling..."), this);
+    lbl1_->setObjectName("lbl1");
+    lbl1_->setGeometry(ToPixels(kLabelRect));
+}
+
+void frmLoad::CentreOnScreen() {
+    QScreen* screen = main_ && main_->screen() ? main_->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = rect();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+// The timer runs from the moment the window is shown.
+void frmLoad::showEvent(QShowEvent* event) {
+    QFrame::showEvent(event);
+    if (!tmrLoad_->isActive()) tmrLoad_->start();
+}
+
+void frmLoad::tmrLoad_Timer() {
+    pbrLoad_->setValue(pbrLoad_->value() + 1);
+    if (pbrLoad_->value() == kSteps) {
+        if (main_) main_->LoadFinished = true;
+        close();
+    }
+}
+
+void frmLoad::closeEvent(QCloseEvent* event) {
+    tmrLoad_->stop();
+    if (OpenWindow() == this) OpenWindow() = nullptr;
+    if (main_) main_->LoadFinished = true;
+    event->accept();
+}
+
+}  // namespace ormel::ui
