@@ -30,6 +30,13 @@ QString CloseLeftoverWindows() {
 }
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
+    window_->SetHelpLaunchers({
+        .startProgram = [count = help_starts_](const QString&, const QString&) {
+            ++*count;
+            return true;
+        },
+        .openUrl = [](const QUrl&) { return false; },
+    });
     window_->show();
     QApplication::setActiveWindow(window_);
     if (!QTest::qWaitForWindowActive(window_)) throw std::runtime_error("window not active");

@@ -55,8 +55,12 @@ class ShownMainWindow {
     void MovePointer(const QWidget& control, QPoint pos) const;
     void MovePointerToCentre(const QWidget& control) const;
 
+    // The Help command starts no browser in tests; this counts its starts.
+    int HelpStarts() const { return *help_starts_; }
+
   private:
     QPointer<ui::frmAW> window_;
+    std::shared_ptr<int> help_starts_ = std::make_shared<int>(0);
 };
 
 }  // namespace ormel::test

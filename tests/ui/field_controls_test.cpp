@@ -189,14 +189,6 @@ class CompileTimerTest : public QObject {
         QCOMPARE(window->CompileTimerInterval(), 0);
     }
 
-    // Until the build run is wired in, a tick's build only disarms the timer.
-    void a_tick_runs_the_build_which_disarms() {
-        ShownMainWindow window;
-        window->SetCompileTimerInterval(1);
-        QCOMPARE(window->CompileTimerInterval(), 1);
-        QTRY_COMPARE(window->CompileTimerInterval(), 0);
-    }
-
     void each_arming_runs_one_build() {
         ShownMainWindow window;
         int builds = 0;

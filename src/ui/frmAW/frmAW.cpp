@@ -1,12 +1,14 @@
 #include "ui/frmAW/frmAW.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStatusBar>
 #include <algorithm>
 #include <stdexcept>
@@ -17,7 +19,10 @@
 #include "ui/controls/editable_list.h"
 #include "ui/controls/interval_timer.h"
 #include "ui/controls/slot_check_box.h"
+#include "ui/event_pump.h"
+#include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
+#include "ui/message_box.h"
 #include "ui/twips.h"
 
 // The icon is compiled into the library; a static library needs its
@@ -288,8 +293,8 @@ struct Command {
 const std::array<Command, 3>& Commands() {
     static const std::array<Command, 3> commands{{
         {kNewCaption, &frmAW::NewCommand},
-        {kCompileCaption, &frmAW::compileRequested},
-        {kHelpCaption, &frmAW::helpRequested},
+        {kCompileCaption, &frmAW::CompileCommand},
+        {kHelpCaption, &frmAW::HelpCommand},
     }};
     return commands;
 }
@@ -316,6 +321,35 @@ class frmAW::SlotView final : public FileSlot {
     SlotCheckBox& check_;
     QLineEdit& file_;
     EditableList& ext_;
+};
+
+// What the build needs of the window: the form, the completion flag, the
+// progress window, the event pump, the message box and the build timer.
+class frmAW::Host final : public BuildHost {
+  public:
+    explicit Host(frmAW& window) : window_(window) {}
+
+    const AgentDescription& Description() const override { return window_; }
+    bool LoadFinished() const override { return window_.LoadFinished; }
+    void SetLoadFinished(bool finished) override { window_.LoadFinished = finished; }
+    void ShowProgressWindow() override { window_.ShowProgressWindow(); }
+    void PumpEvents(std::chrono::milliseconds max_wait) override { ui::PumpEvents(max_wait); }
+    void ShowMessage(const std::string& text) override {
+        ui::ShowMessage(&window_, QString::fromStdString(text));
+    }
+    void SetCompileTimerInterval(int milliseconds) override {
+        window_.SetCompileTimerInterval(milliseconds);
+    }
+    void SetBusy(bool busy) override {
+        if (busy) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        } else {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+
+  private:
+    frmAW& window_;
 };
 
 struct frmAW::ResetStep {
@@ -346,7 +380,8 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     tmrCompileIt_ = new IntervalTimer(this);
     tmrCompileIt_->setObjectName("tmrCompileIt");
     connect(tmrCompileIt_, &IntervalTimer::Tick, this, &frmAW::tmrCompileIt_Timer);
-    build_run_ = [](frmAW& window) { window.SetCompileTimerInterval(0); };
+    build_environment_ = BuildEnvironment::ForThisProgram();
+    help_launchers_ = SystemHelpLaunchers();
 
     tsButtons_->setFocus();
 }
@@ -449,11 +484,14 @@ int frmAW::CompileTimerInterval() const {
 void frmAW::SetBuildRun(BuildRun run) {
     build_run_ = std::move(run);
 }
+void frmAW::SetBuildEnvironment(BuildEnvironment environment) {
+    build_environment_ = std::move(environment);
+}
+void frmAW::SetHelpLaunchers(HelpLaunchers launchers) {
+    help_launchers_ = std::move(launchers);
+}
 void frmAW::ShowProgressWindow() {
     frmLoad::ShowFor(*this);
-}
-void frmAW::PumpEvents() {
-    QApplication::processEvents();
 }
 
 QString frmAW::HintText() const {
@@ -525,20 +563,54 @@ void frmAW::NewCommand() {
     }
 }
 
+void frmAW::CompileCommand() {
+    // The dialog has no owner and may outlive the window by a moment.
+    QPointer<frmAW> window(this);
+    frmCompileIt::ShowSingle([window] {
+        if (window) window->SetCompileTimerInterval(1);
+    });
+}
+
+void frmAW::HelpCommand() {
+    OpenHelpPage(help_launchers_);
+}
+
+// Closing the window during a build would leave the staged copies beside the
+// builder: the build finishes first (its report and clean-up, or its failure
+// message), then the window closes. The dialog goes with the window, so that
+// no build can start for a window that is gone.
+void frmAW::closeEvent(QCloseEvent* event) {
+    if (build_running_) {
+        close_after_build_ = true;
+        event->ignore();
+        return;
+    }
+    frmCompileIt::CloseIfOpen();
+    QWidget::closeEvent(event);
+}
+
 // A tick that falls due while a build is still running (the build pumps
 // events while it waits) starts no second build: builds never nest.
 void frmAW::tmrCompileIt_Timer() {
     if (build_running_) return;
-    build_running_ = true;
-    struct Done {
-        bool& running;
-        ~Done() { running = false; }
-    } done{build_running_};
-    RunBuild();
+    {
+        build_running_ = true;
+        struct Done {
+            bool& running;
+            ~Done() { running = false; }
+        } done{build_running_};
+        RunBuild();
+    }
+    if (close_after_build_) close();
 }
 
 void frmAW::RunBuild() {
-    build_run_(*this);
+    if (build_run_) {
+        build_run_(*this);
+        return;
+    }
+    Host host(*this);
+    ormel::RunBuild(host, AgentBuild, build_environment_);
 }
 
 }  // namespace ormel::ui

@@ -14,6 +14,8 @@
 #include <string>
 
 #include "build/agent_description.h"
+#include "build/build_run.h"
+#include "ui/help.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -30,8 +32,9 @@ class frmAW : public QWidget, public AgentDescription {
     Q_OBJECT
 
   public:
-    // The build that a tick of tmrCompileIt runs. It must set the timer's
-    // interval back to 0 when it ends, or the timer ticks again.
+    // Replaces the build that a tick of tmrCompileIt runs, for tests of the
+    // timer alone. It must set the timer's interval back to 0 when it ends,
+    // or the timer ticks again.
     using BuildRun = std::function<void(frmAW&)>;
 
     explicit frmAW(QWidget* parent = nullptr);
@@ -54,13 +57,18 @@ class frmAW : public QWidget, public AgentDescription {
     // tmrCompileIt: a positive interval arms it, 0 stops it.
     void SetCompileTimerInterval(int ms);
     int CompileTimerInterval() const;
-    // Replaces the build that a tick runs (until the build run is wired in,
-    // one that only disarms the timer).
     void SetBuildRun(BuildRun run);
+    // Where the build works: the program's own folder unless a test puts a
+    // temporary one in its place.
+    void SetBuildEnvironment(BuildEnvironment environment);
     // Shows the progress window frmLoad, modeless; returns at once.
     void ShowProgressWindow();
-    // Runs every pending window event once, for the build's wait.
-    void PumpEvents();
+    // True from a tick of tmrCompileIt until its build has ended.
+    bool BuildRunning() const { return build_running_; }
+
+    // The handles of the latest build (AgentFSO, AgentFileName, AgentFile),
+    // kept until the next build replaces them.
+    BuildHandles AgentBuild;
 
     // The text of the hint line.
     QString HintText() const;
@@ -71,17 +79,20 @@ class frmAW : public QWidget, public AgentDescription {
     void tsButtons_Click();
     // Resets the form for a new agent; the check boxes keep their state.
     void NewCommand();
-
-  signals:
-    // The Compile and Help commands of the strip.
-    void compileRequested();
-    void helpRequested();
+    // Shows the compile confirmation dialog, whose OK arms tmrCompileIt.
+    void CompileCommand();
+    // Opens the help page in a browser.
+    void HelpCommand();
+    // How the Help command starts a browser; tests start nothing.
+    void SetHelpLaunchers(HelpLaunchers launchers);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     class SlotView;
+    class Host;
     struct ResetStep;
 
     void CreateControls();
@@ -114,7 +125,12 @@ class frmAW : public QWidget, public AgentDescription {
     std::vector<std::pair<int, QWidget*>> tab_stops_;
 
     BuildRun build_run_;
+    BuildEnvironment build_environment_;
+    HelpLaunchers help_launchers_;
     bool build_running_ = false;
+    // The author closed the window during a build: it closes once the build
+    // has reported and cleaned up.
+    bool close_after_build_ = false;
 };
 
 }  // namespace ormel::ui
