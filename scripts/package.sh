@@ -14,12 +14,13 @@ archive=build/release/packages/$name.tar.gz
 echo "$archive:"
 tar -tvzf "$archive"
 
+contents=$(tar -tzf "$archive")
 absent=0
 for entry in Ormel/ormel Ormel/ormel-help.html Ormel/examples/Lantern/lantern.cos \
     Ormel/examples/Lantern/lantern.c16 Ormel/examples/Lantern/glow.wav \
     Ormel/desktop/install-desktop-entry.sh Ormel/desktop/ormel-compiler.desktop.in \
     Ormel/desktop/ormel-32.png Ormel/desktop/ormel-48.png; do
-    if ! tar -tzf "$archive" | grep -qxF "$entry"; then
+    if ! grep -qxF "$entry" <<<"$contents"; then
         echo "missing from the archive: $entry" >&2
         absent=1
     fi
