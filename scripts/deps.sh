@@ -22,7 +22,7 @@ ensure_packages() {
 
 # What building the program needs.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
-# What the tests and benchmarks add.
-TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev)
+# What the tests and benchmarks add (desktop-file-validate checks the menu entry).
+TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
 # The Windows leg: the cross-compiler and Wine to run its results.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)

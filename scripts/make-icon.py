@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, 32 x 32 pixels in the 16 standard colours.
+"""Draws the program's icon in the 16 standard colours.
 
-Writes src/ui/resources/ormel.png (4-bit palette, one unused colour marked
-transparent) and src/ui/resources/ormel.ico (4-bit bitmap with its mask) for
-the Windows executable. Run it again after changing the drawing.
+Writes src/ui/resources/ormel.png, the window's 32 x 32 picture (4-bit
+palette, one unused colour marked transparent), src/ui/resources/ormel.ico
+(the same picture as a 4-bit bitmap with its mask) for the Windows
+executable, and packaging/linux/ormel-48.png, the same drawing at 48 x 48, the
+smallest size that Linux desktops expect for a menu entry. Run it again after
+changing the drawing.
 """
 import os
 import struct
 import zlib
 
-SIZE = 32
+SIZE = 32  # the grid the drawing is laid out on, and the window icon's size
 # The 16 colours of the standard palette, in their usual order.
 PALETTE = [
     (0x00, 0x00, 0x00), (0x80, 0x00, 0x00), (0x00, 0x80, 0x00), (0x80, 0x80, 0x00),
@@ -20,6 +23,10 @@ PALETTE = [
 BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER = range(8)
 GRAY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA, WHITE = range(8, 16)
 CLEAR = FUCHSIA  # the colour the drawing never uses stands for "transparent"
+
+
+def scaled(points, scale):
+    return [(round(x * scale), round(y * scale)) for x, y in points]
 
 
 def inside(poly, x, y):
@@ -33,63 +40,75 @@ def inside(poly, x, y):
 
 
 def fill(pixels, poly, colour):
-    for y in range(SIZE):
-        for x in range(SIZE):
+    size = len(pixels)
+    for y in range(size):
+        for x in range(size):
             if inside(poly, x, y):
                 pixels[y][x] = colour
 
 
 def outline(pixels, poly, colour):
+    size = len(pixels)
     for (x1, y1), (x2, y2) in zip(poly, poly[1:] + poly[:1]):
         steps = max(abs(x2 - x1), abs(y2 - y1), 1)
         for i in range(steps + 1):
             x = round(x1 + (x2 - x1) * i / steps)
             y = round(y1 + (y2 - y1) * i / steps)
-            if 0 <= x < SIZE and 0 <= y < SIZE:
+            if 0 <= x < size and 0 <= y < size:
                 pixels[y][x] = colour
 
 
 def ring(pixels, cx, cy, outer, inner, colour, edge):
-    for y in range(SIZE):
-        for x in range(SIZE):
+    size = len(pixels)
+    for y in range(size):
+        for x in range(size):
             d = ((x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2) ** 0.5
             if inner - 0.5 <= d <= outer + 0.5:
                 pixels[y][x] = edge if d < inner + 0.5 or d > outer - 0.5 else colour
 
 
-def draw():
-    """A parcel (the packed agent) with the letter O of Ormel on its front."""
-    pixels = [[CLEAR] * SIZE for _ in range(SIZE)]
-    front = [(2, 11), (21, 11), (21, 30), (2, 30)]
-    top = [(2, 11), (10, 3), (29, 3), (21, 11)]
-    side = [(21, 11), (29, 3), (29, 22), (21, 30)]
+def draw(size=SIZE):
+    """A parcel (the packed agent) with the letter O of Ormel on its front.
+
+    The drawing is laid out on the 32 x 32 grid; other sizes scale it, with
+    lines kept one pixel wide.
+    """
+    k = size / SIZE
+    pixels = [[CLEAR] * size for _ in range(size)]
+    front = scaled([(2, 11), (21, 11), (21, 30), (2, 30)], k)
+    top = scaled([(2, 11), (10, 3), (29, 3), (21, 11)], k)
+    side = scaled([(21, 11), (29, 3), (29, 22), (21, 30)], k)
     fill(pixels, front, YELLOW)
     fill(pixels, top, WHITE)
     fill(pixels, side, OLIVE)
     # The string tied round the parcel.
-    for y in range(11, 30):
-        pixels[y][6] = MAROON
-    for x in range(2, 21):
-        pixels[15][x] = MAROON
+    string_x, string_y = round(6 * k), round(15 * k)
+    for y in range(front[0][1], front[2][1]):
+        pixels[y][string_x] = MAROON
+    for x in range(front[0][0], front[1][0]):
+        pixels[string_y][x] = MAROON
     outline(pixels, front, BLACK)
     outline(pixels, top, BLACK)
     outline(pixels, side, BLACK)
-    ring(pixels, 12.5, 21.5, 6.5, 3.0, BLUE, NAVY)
-    pixels[18][11] = AQUA
-    pixels[19][10] = AQUA
+    ring(pixels, 12.5 * k, 21.5 * k, 6.5 * k, 3.0 * k, BLUE, NAVY)
+    # The highlight on the ring's upper left.
+    for x, y in ((11, 18), (10, 19)):
+        pixels[round(y * k)][round(x * k)] = AQUA
     return pixels
 
 
 def png(pixels):
+    size = len(pixels)
+
     def chunk(kind, data):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
     rows = b"".join(
-        b"\0" + bytes((row[x] << 4) | row[x + 1] for x in range(0, SIZE, 2)) for row in pixels)
+        b"\0" + bytes((row[x] << 4) | row[x + 1] for x in range(0, size, 2)) for row in pixels)
     alpha = bytes(0 if i == CLEAR else 255 for i in range(16))
     return (b"\x89PNG\r\n\x1a\n"
-            + chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 4, 3, 0, 0, 0))
+            + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 4, 3, 0, 0, 0))
             + chunk(b"PLTE", b"".join(bytes(c) for c in PALETTE))
             + chunk(b"tRNS", alpha)
             + chunk(b"IDAT", zlib.compress(rows, 9))
@@ -97,6 +116,7 @@ def png(pixels):
 
 
 def ico(pixels):
+    """A one-image icon file; the mask rows assume the 32-pixel width."""
     colour_rows = b""
     mask_rows = b""
     for row in reversed(pixels):  # bitmaps are stored bottom-up
@@ -116,13 +136,17 @@ def ico(pixels):
 
 
 def main():
-    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "ui",
-                          "resources")
+    root = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    resources = os.path.join(root, "src", "ui", "resources")
     pixels = draw()
-    with open(os.path.join(folder, "ormel.png"), "wb") as f:
+    with open(os.path.join(resources, "ormel.png"), "wb") as f:
         f.write(png(pixels))
-    with open(os.path.join(folder, "ormel.ico"), "wb") as f:
+    with open(os.path.join(resources, "ormel.ico"), "wb") as f:
         f.write(ico(pixels))
+    linux = os.path.join(root, "packaging", "linux")
+    os.makedirs(linux, exist_ok=True)
+    with open(os.path.join(linux, "ormel-48.png"), "wb") as f:
+        f.write(png(draw(48)))
 
 
 if __name__ == "__main__":
