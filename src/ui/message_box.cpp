@@ -9,9 +9,13 @@ RecordMessages* recorder = nullptr;
 
 }  // namespace
 
-RecordMessages::RecordMessages() : previous_(recorder) { recorder = this; }
+RecordMessages::RecordMessages() : previous_(recorder) {
+    recorder = this;
+}
 
-RecordMessages::~RecordMessages() { recorder = previous_; }
+RecordMessages::~RecordMessages() {
+    recorder = previous_;
+}
 
 void ShowMessage(QWidget* parent, const QString& text) {
     if (recorder) {

@@ -17,7 +17,7 @@ void ShowMessage(QWidget* parent, const QString& text);
 // For tests: while an object of this class lives, messages are recorded in
 // it instead of being shown, so no test waits on a modal box.
 class RecordMessages {
-public:
+  public:
     RecordMessages();
     ~RecordMessages();
     RecordMessages(const RecordMessages&) = delete;
@@ -25,7 +25,7 @@ public:
 
     const QStringList& shown() const { return shown_; }
 
-private:
+  private:
     friend void ShowMessage(QWidget*, const QString&);
     QStringList shown_;
     RecordMessages* previous_;

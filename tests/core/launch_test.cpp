@@ -115,7 +115,6 @@ TEST(ProgramLocation, IsTheRunningExecutableAndItsFolder) {
     EXPECT_TRUE(fs::is_regular_file(executable));
     EXPECT_THAT(ToUtf8(executable.filename()), ::testing::StartsWith("core_tests"));
     EXPECT_TRUE(fs::equivalent(FromUtf8(ProgramFolder()), executable.parent_path()));
-    EXPECT_TRUE(fs::exists(FromUtf8(ProgramFolder()) / ORMEL_STAND_IN_BUILDER));
 }
 
 }  // namespace

@@ -31,10 +31,11 @@ QString CloseLeftoverWindows() {
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
-        .startProgram = [count = help_starts_](const QString&, const QString&) {
-            ++*count;
-            return true;
-        },
+        .startProgram =
+            [count = help_starts_](const QString&, const QString&) {
+                ++*count;
+                return true;
+            },
         .openUrl = [](const QUrl&) { return false; },
     });
     window_->show();
