@@ -97,19 +97,18 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
 // files in its agent folder, and a main window that builds there.
 class Workbench {
   public:
-    Workbench() {
-        InstallStandIn(folder.path());
+    Workbench() : program(folder.path()) {
+        InstallStandIn(program);
         fs::create_directory(agent());
         WriteBytes(agent() / "lantern.cos", "inst\r\n");
         WriteBytes(agent() / "lantern.c16", "image");
         WriteBytes(agent() / "glow.wav", "sound");
-        BuildEnvironment environment;
-        environment.program_folder = folder.Utf8();
-        environment.program_executable = JoinPath({folder.Utf8(), "ormel"});
-        window->SetBuildEnvironment(environment);
+        BuildIn(program);
     }
+    // A program folder that is ready, with its builder and agent folder.
+    explicit Workbench(fs::path ready) : program(std::move(ready)) { BuildIn(program); }
 
-    fs::path agent() const { return folder.path() / "Lantern"; }
+    fs::path agent() const { return program / "Lantern"; }
 
     // Types into a text box, or into the text of an editable list.
     void Type(const char* name, const QString& text) {
@@ -168,7 +167,16 @@ class Workbench {
     }
 
     TempFolder folder;
+    fs::path program;
     ShownMainWindow window;
+
+  private:
+    void BuildIn(const fs::path& program_folder) {
+        BuildEnvironment environment;
+        environment.program_folder = ToUtf8(program_folder);
+        environment.program_executable = ToUtf8(program_folder / "ormel");
+        window->SetBuildEnvironment(environment);
+    }
 };
 
 class EndToEndTest : public QObject {
@@ -337,9 +345,53 @@ class EndToEndTest : public QObject {
     }
 };
 
+// The example agent compiled in a program folder that `cmake --install` laid
+// out, as the README tells an author to do it: copy examples/Lantern in as
+// the agent folder, put PRAY.exe beside the program, type the values.
+class InstalledFolderTest : public QObject {
+    Q_OBJECT
+
+  public:
+    InstalledFolderTest() { setProperty("needsFixture", true); }
+
+  private slots:
+    void cleanup() {
+        const QString leftovers = CloseLeftoverWindows();
+        QVERIFY2(leftovers.isEmpty(), qPrintable("windows left open: " + leftovers));
+    }
+
+    void compiles_the_example_agent() {
+        const fs::path installed =
+            FromUtf8(qEnvironmentVariable("ORMEL_TEST_PROGRAM_FOLDER").toStdString());
+        QVERIFY2(fs::is_regular_file(installed / "ormel"), "no installed program folder");
+        TempFolder work;
+        fs::copy(installed, work.path(), fs::copy_options::recursive);
+        fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
+                 fs::copy_options::recursive);
+        InstallStandIn(work.path());
+
+        Workbench bench(work.path());
+        bench.FillInLantern();
+        MessageBoxAnswerer answerer;
+        bench.CompileWithOk();
+        bench.AwaitBuildEnd();
+
+        QCOMPARE(answerer.texts, QStringList{"Lantern.agent was created successfully."});
+        const auto runs = StandInRuns(work.path());
+        QCOMPARE(runs.size(), size_t{1});
+        for (const char* staged : {"Lantern.txt", "glow.wav", "lantern.c16", "lantern.cos"}) {
+            QVERIFY2(std::count(runs[0].files_beside.begin(), runs[0].files_beside.end(), staged),
+                     staged);
+        }
+        QCOMPARE(FilesIn(work.path() / "Lantern"),
+                 (std::vector<std::string>{"glow.wav", "lantern.c16", "lantern.cos"}));
+    }
+};
+
 }  // namespace
 
 ORMEL_REGISTER_UI_TEST(EndToEndTest);
+ORMEL_REGISTER_UI_TEST(InstalledFolderTest);
 
 }  // namespace ormel::test
 
