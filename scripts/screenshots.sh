@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Draws the main window and the progress window into docs/frmAW.png and
-# docs/frmLoad.png, offscreen, with the default style and fonts.
+# Draws the main window, the progress window and the compile dialog into
+# docs/frmAW.png, docs/frmLoad.png and docs/frmCompileIt.png, offscreen, with
+# the default style and fonts.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null

@@ -1,4 +1,4 @@
-// Draws the program's windows into PNG files, for the README and for looking
+// Draws the program's three windows into PNG files, for the README and for looking
 // at them without a desktop: ormel_screenshots [folder] (default: docs).
 // Run it offscreen: QT_QPA_PLATFORM=offscreen ormel_screenshots docs
 #include <QApplication>
@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "ui/frmAW/frmAW.h"
+#include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
 
 namespace {
@@ -43,6 +44,11 @@ int main(int argc, char** argv) {
     saved = Save(*progress, folder, "frmLoad.png") && saved;
 
     delete progress;
+
+    QPointer<ormel::ui::frmCompileIt> dialog = ormel::ui::frmCompileIt::ShowSingle([] {});
+    saved = Save(*dialog, folder, "frmCompileIt.png") && saved;
+
+    ormel::ui::frmCompileIt::CloseIfOpen();
     delete main_window;
     return saved ? 0 : 1;
 }

@@ -15,7 +15,7 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "window_checks.h"
+#include "support/ui_windows.h"
 
 using ormel::ui::frmCompileIt;
 
@@ -94,7 +94,8 @@ class FrmCompileItTest : public QObject {
   private slots:
     void cleanup() {
         frmCompileIt::CloseIfOpen();
-        ormel::test::VerifyNoWindowLeft();
+        const QString leftovers = ormel::test::CloseLeftoverWindows();
+        QVERIFY2(leftovers.isEmpty(), qPrintable("windows left open: " + leftovers));
     }
 
     void windowIsFixedToolWindowWithCloseBoxOnly() {
@@ -322,21 +323,6 @@ class FrmCompileItTest : public QObject {
         QCOMPARE(counter.calls, 0);
     }
 
-    // With ORMEL_PICTURES_DIR set, saves a picture of the dialog there as
-    // frmCompileIt.png (scripts/pictures.sh uses it for docs/).
-    void picture() {
-        const QString folder = qEnvironmentVariable("ORMEL_PICTURES_DIR");
-        if (folder.isEmpty()) QSKIP("ORMEL_PICTURES_DIR not set");
-        OkCounter counter;
-        frmCompileIt* dialog = ShowDialog(counter);
-        QVERIFY(dialog);
-        const QString file = QDir(folder).filePath("frmCompileIt.png");
-        QVERIFY2(dialog->grab().save(file), qPrintable("cannot write " + file));
-        qInfo("Text1 font: %s",
-              qPrintable(dialog->findChild<QTextEdit*>("Text1")->font().toString()));
-        qInfo("application font: %s", qPrintable(QApplication::font().toString()));
-    }
-
     // Closing the main window ends the program even while the dialog is open,
     // and the main window's hook takes the dialog with it.
     void closingTheMainWindowEndsTheProgram_data() {
@@ -368,9 +354,6 @@ class FrmCompileItTest : public QObject {
     }
 };
 
-int RunFrmCompileItTests(int argc, char** argv) {
-    FrmCompileItTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORMEL_REGISTER_UI_TEST(FrmCompileItTest);
 
 #include "frmCompileIt_test.moc"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
-#include "window_checks.h"
+#include "support/ui_windows.h"
 
 using ormel::ui::HelpLaunchers;
 using ormel::ui::OpenHelpPage;
@@ -52,7 +52,10 @@ class HelpTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void cleanup() { ormel::test::VerifyNoWindowLeft(); }
+    void cleanup() {
+        const QString leftovers = ormel::test::CloseLeftoverWindows();
+        QVERIFY2(leftovers.isEmpty(), qPrintable("windows left open: " + leftovers));
+    }
 
     void startsTheBrowserOnThePageBesideTheExecutable() {
         LaunchRecorder recorder;
@@ -125,9 +128,6 @@ class HelpTest : public QObject {
     }
 };
 
-int RunHelpTests(int argc, char** argv) {
-    HelpTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+ORMEL_REGISTER_UI_TEST(HelpTest);
 
 #include "help_test.moc"
