@@ -28,8 +28,11 @@ using ::testing::Gt;
 using ::testing::Le;
 using Names = std::set<std::string>;
 
+// The program's own texts, spelling included.
 const std::string kSuccess = "Lantern.agent was created successfully.";
-const std::string kFailure(kBuildFailedMessage);
+const std::string kFailure =
+    "ERROR: An error has occured. The agent was not created. Make sure the file doesn't already "
+    "exist.";
 
 // The document as the writer leaves it: whole, or up to where it failed.
 std::string DocumentOf(const AgentDescription& agent) {
