@@ -37,11 +37,10 @@ class AgentRecord : public AgentDescription {
     std::string bioenergy{kFormDefaults.bioenergy};
     std::string remove_script{kFormDefaults.remove_script};
 
-    // Slot n used, with its extension picked from the list (so it has the
-    // entry's category code).
-    void Pick(int n, std::string file, std::string_view ext);
-    // Slot n used, with its extension typed by hand (no category).
-    void Type(int n, std::string file, std::string ext);
+    // Slot n checked with the file and extension. An extension of the list
+    // comes with the entry's category code, as when picked; any other reads
+    // as typed by hand, with no category.
+    SlotRecord& Use(int n, std::string file, std::string ext);
     SlotRecord& Slot(int n) { return slots.at(static_cast<std::size_t>(n - 1)); }
 
     std::string Name() const override { return name; }

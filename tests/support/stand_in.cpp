@@ -20,31 +20,22 @@ void InstallStandIn(const fs::path& program_folder, std::string_view orders) {
 
 std::vector<StandInRun> StandInRuns(const fs::path& program_folder) {
     std::vector<StandInRun> runs;
-    const fs::path record = program_folder / "stand_in.record";
-    if (!fs::exists(record)) return runs;
-    std::istringstream lines(ReadBytes(record));
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto space = line.find(' ');
-        const std::string key = line.substr(0, space);
-        const std::string value = space == std::string::npos ? "" : line.substr(space + 1);
+    if (!fs::exists(program_folder / "stand_in.record")) return runs;
+    std::istringstream lines(ReadBytes(program_folder / "stand_in.record"));
+    for (std::string line; std::getline(lines, line);) {
+        const std::string key = line.substr(0, line.find(' '));
+        const std::string value = line.substr(std::min(line.size(), key.size() + 1));
         if (key == "start") runs.emplace_back();
-        if (runs.empty()) continue;
-        StandInRun& run = runs.back();
-        if (key == "arg") run.arguments.push_back(value);
-        if (key == "commandline") run.command_line = value;
-        if (key == "cwd") run.working_folder = value;
-        if (key == "beside") run.files_beside.push_back(value);
-        if (key == "ended") run.ended = value;
+        if (key == "arg") runs.back().arguments.push_back(value);
+        if (key == "cwd") runs.back().working_folder = value;
+        if (key == "beside") runs.back().files_beside.push_back(value);
+        if (key == "ended") runs.back().ended = value;
     }
     return runs;
 }
 
-void ReleaseStandIn(const fs::path& program_folder) {
+ProcessExit ReleaseAndAwait(const fs::path& program_folder, Process& process) {
     WriteBytes(program_folder / "stand_in.release", "");
-}
-
-ProcessExit AwaitExit(Process& process) {
     for (;;) {
         if (auto exit = process.Poll()) return *exit;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -15,10 +15,9 @@ namespace ormel::test {
 // One start of the stand-in, as it recorded it.
 struct StandInRun {
     std::vector<std::string> arguments;
-    std::string command_line;  // Windows only
     std::string working_folder;
-    std::vector<std::string> files_beside;  // sorted
-    std::optional<std::string> ended;       // its exit code, or "crash"
+    std::vector<std::string> files_beside;
+    std::optional<std::string> ended;  // its exit code, or "crash"
 };
 
 // Copies the stand-in into the folder as PRAY.exe, with its orders (the
@@ -28,11 +27,8 @@ void InstallStandIn(const std::filesystem::path& program_folder, std::string_vie
 // Every start recorded in the folder, oldest first.
 std::vector<StandInRun> StandInRuns(const std::filesystem::path& program_folder);
 
-// Lets a stand-in that waits for its release go on.
-void ReleaseStandIn(const std::filesystem::path& program_folder);
-
-// Polls until the process has ended, so that no test leaves a builder
-// running in a folder that is about to be removed.
-ProcessExit AwaitExit(Process& process);
+// Lets a stand-in that waits for its release go on, and waits until the
+// process has ended, so that no builder outlives its folder.
+ProcessExit ReleaseAndAwait(const std::filesystem::path& program_folder, Process& process);
 
 }  // namespace ormel::test

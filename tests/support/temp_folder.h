@@ -16,8 +16,6 @@ class TempFolder {
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The folder, or a path below it, as the UTF-8 text the core takes.
-    std::string Utf8(const std::filesystem::path& relative = {}) const;
 
   private:
     std::filesystem::path path_;
@@ -25,6 +23,7 @@ class TempFolder {
 
 std::string ReadBytes(const std::filesystem::path& file);
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
+// Paths as the UTF-8 text the core takes, and back.
 std::string ToUtf8(const std::filesystem::path& path);
 std::filesystem::path FromUtf8(std::string_view text);
 
