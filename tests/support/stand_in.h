@@ -16,7 +16,7 @@ namespace ormel::test {
 struct StandInRun {
     std::vector<std::string> arguments;
     std::string working_folder;
-    std::vector<std::string> files_beside;
+    std::vector<std::string> files_beside;  // sorted
     std::optional<std::string> ended;  // its exit code, or "crash"
 };
 

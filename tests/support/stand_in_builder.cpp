@@ -58,6 +58,7 @@ std::vector<std::string> FilesBeside(const fs::path& folder) {
         const std::string name = ToUtf8(entry.path().filename());
         if (entry.is_regular_file() && !name.starts_with("stand_in.")) names.push_back(name);
     }
+    std::sort(names.begin(), names.end());
     return names;
 }
 
