@@ -1,7 +1,11 @@
 #include "support/ui_windows.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QTest>
-#include <QWidget>
+
+#include "ui/controls/command_strip.h"
 
 namespace ormel::test {
 
@@ -10,11 +14,7 @@ std::vector<TestFactory>& RegisteredTests() {
     return tests;
 }
 
-RegisterTest::RegisterTest(TestFactory factory) {
-    RegisteredTests().push_back(std::move(factory));
-}
-
-QString CloseLeftoverWindows() {
+void WindowTest::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QStringList names;
     QList<QPointer<QWidget>> leftovers;
@@ -26,7 +26,7 @@ QString CloseLeftoverWindows() {
         leftovers << window;
     }
     for (const QPointer<QWidget>& window : leftovers) delete window.data();
-    return names.join(", ");
+    QVERIFY2(names.isEmpty(), qPrintable("windows left open: " + names.join(", ")));
 }
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
@@ -43,16 +43,36 @@ ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     if (!QTest::qWaitForWindowActive(window_)) throw std::runtime_error("window not active");
 }
 
-ShownMainWindow::~ShownMainWindow() {
-    delete window_.data();
+void ShownMainWindow::Type(const QString& name, const QString& text) const {
+    QWidget* control = Find(name);
+    auto* list = qobject_cast<QComboBox*>(control);
+    auto* box = list ? list->lineEdit() : qobject_cast<QLineEdit*>(control);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
 }
 
-void ShownMainWindow::MovePointer(const QWidget& control, QPoint pos) const {
-    QTest::mouseMove(window_->windowHandle(), control.mapTo(window_, pos));
+void ShownMainWindow::Pick(const QString& name, int steps) const {
+    auto* list = Find<QComboBox>(name);
+    list->setFocus();
+    for (int i = 0; i < steps; ++i) QTest::keyClick(list, Qt::Key_Down);
 }
 
-void ShownMainWindow::MovePointerToCentre(const QWidget& control) const {
-    MovePointer(control, control.rect().center());
+void ShownMainWindow::Click(const QString& name) const {
+    QTest::mouseClick(Find(name), Qt::LeftButton);
+}
+
+void ShownMainWindow::ClickTab(int index) const {
+    auto* strip = Find<ui::CommandStrip>("tsButtons");
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(index).center());
+}
+
+void ShownMainWindow::PointAt(const QString& name) const {
+    // Labels run under the boxes to their right, and the frame's controls
+    // start 8 pixels in from its edge.
+    const QWidget* control = Find(name);
+    QTest::mouseMove(window_->windowHandle(),
+                     control->mapTo(window_, QPoint(4, control->height() / 2)));
 }
 
 }  // namespace ormel::test

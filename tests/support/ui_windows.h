@@ -1,7 +1,6 @@
 // Helpers for the window tests (Qt, offscreen).
 #pragma once
 
-#include <QApplication>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -18,23 +17,27 @@ namespace ormel::test {
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
 std::vector<TestFactory>& RegisteredTests();
 struct RegisterTest {
-    explicit RegisterTest(TestFactory factory);
+    explicit RegisterTest(TestFactory factory) { RegisteredTests().push_back(std::move(factory)); }
 };
 #define ORMEL_REGISTER_UI_TEST(Class)                          \
     static const ::ormel::test::RegisterTest register_##Class( \
         [] { return std::make_unique<Class>(); })
 
-// Deletes the windows that have closed and names the top-level windows that
-// are still there (empty when none leaked); deletes those too, so that one
-// leaking test does not fail the next.
-QString CloseLeftoverWindows();
+// Every window test: no test may leave a window open. Leftovers are deleted
+// too, so that one leaking test does not fail the next.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup();
+};
 
 // A main window, shown and active, deleted at the end unless it already
-// closed itself.
+// closed itself. Controls are found by name and used as the author does.
 class ShownMainWindow {
   public:
     ShownMainWindow();
-    ~ShownMainWindow();
+    ~ShownMainWindow() { delete window_.data(); }
     ShownMainWindow(const ShownMainWindow&) = delete;
     ShownMainWindow& operator=(const ShownMainWindow&) = delete;
 
@@ -50,10 +53,15 @@ class ShownMainWindow {
         return control;
     }
 
-    // Moves the mouse pointer over pos of control, as the window system
-    // reports it (to the window, which finds the control under the pointer).
-    void MovePointer(const QWidget& control, QPoint pos) const;
-    void MovePointerToCentre(const QWidget& control) const;
+    // Replaces the text of a text box, or of a list, by typing.
+    void Type(const QString& name, const QString& text) const;
+    // Picks the entry `steps` entries down a list with the arrow key.
+    void Pick(const QString& name, int steps) const;
+    void Click(const QString& name) const;
+    void ClickTab(int index) const;
+    // Moves the pointer over a control, near its left edge, as the window
+    // system reports it (to the window, which finds the control under it).
+    void PointAt(const QString& name) const;
 
     // The Help command starts no browser in tests; this counts its starts.
     int HelpStarts() const { return *help_starts_; }

@@ -1,133 +1,94 @@
-#include "ui/help.h"
-
+// The Help tab: the browser on the page beside the program, or the default
+// browser; nothing shown or reported when neither works. The page ships with
+// the program and reads offline.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTest>
-#include <QXmlStreamReader>
 
+#include "build/build_run.h"
 #include "support/ui_windows.h"
+#include "ui/controls/command_strip.h"
 
-using ormel::ui::HelpLaunchers;
-using ormel::ui::OpenHelpPage;
-
+namespace ormel::test {
 namespace {
-
-// Records what the Help command asks to start, and answers as told.
-struct LaunchRecorder {
-    bool browserStarts = false;
-    bool defaultBrowserOpens = false;
-    QStringList started;  // program, then command line, per start
-    QList<QUrl> opened;
-
-    HelpLaunchers Launchers() {
-        return {
-            [this](const QString& program, const QString& commandLine) {
-                started << program << commandLine;
-                return browserStarts;
-            },
-            [this](const QUrl& url) {
-                opened << url;
-                return defaultBrowserOpens;
-            },
-        };
-    }
-};
-
-QString PageBesideTheExecutable() {
-    return QCoreApplication::applicationDirPath() + "/ormel-help.html";
-}
 
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// A src or href that leads out of the page, or CSS that loads something.
+const QString kOutsideReference = "\\b(src|href)\\s*=\\s*[\"']?[^#\"'\\s>]|url\\(|@import";
 
 }  // namespace
 
-class HelpTest : public QObject {
+class HelpTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        const QString leftovers = ormel::test::CloseLeftoverWindows();
-        QVERIFY2(leftovers.isEmpty(), qPrintable("windows left open: " + leftovers));
+    void help_tab_data() {
+        QTest::addColumn<QString>("browser");  // what starting the browser does
+        QTest::addColumn<bool>("default_opens");
+        QTest::addColumn<bool>("falls_back");
+        QTest::newRow("browser starts") << "starts" << false << false;
+        QTest::newRow("default browser") << "fails" << true << true;
+        QTest::newRow("no browser at all") << "fails" << false << true;
+        QTest::newRow("starting throws") << "throws" << false << false;
     }
 
-    void startsTheBrowserOnThePageBesideTheExecutable() {
-        LaunchRecorder recorder;
-        recorder.browserStarts = true;
-        OpenHelpPage(recorder.Launchers());
-        const QString browser = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
-        const QString address = QDir::toNativeSeparators(PageBesideTheExecutable());
-        QCOMPARE(recorder.started, QStringList({browser, browser + " \"" + address + "\""}));
-        QVERIFY(recorder.opened.isEmpty());
-    }
-
-    void withoutThatBrowserOpensThePageInTheDefaultBrowser() {
-        LaunchRecorder recorder;
-        recorder.defaultBrowserOpens = true;
-        OpenHelpPage(recorder.Launchers());
-        QCOMPARE(recorder.started.size(), 2);
-        QCOMPARE(recorder.opened.size(), 1);
-        QVERIFY(recorder.opened.front().isLocalFile());
-        QCOMPARE(recorder.opened.front().toLocalFile(), PageBesideTheExecutable());
-    }
-
-    void withNoBrowserAtAllNothingIsShownOrReported() {
+    void help_tab() {
+        QFETCH(QString, browser);
+        QFETCH(bool, default_opens);
+        QFETCH(bool, falls_back);
         QTest::failOnWarning(QRegularExpression(".*"));
-        LaunchRecorder recorder;
-        OpenHelpPage(recorder.Launchers());
-        QCOMPARE(recorder.started.size(), 2);
-        QCOMPARE(recorder.opened.size(), 1);
+        ShownMainWindow window;
+        QStringList started;
+        QStringList opened;
+        window->SetHelpLaunchers({
+            .startProgram =
+                [&](const QString& program, const QString& command_line) {
+                    started << program << command_line;
+                    if (browser == "throws") throw std::runtime_error("no browser");
+                    return browser == "starts";
+                },
+            .openUrl =
+                [&](const QUrl& url) {
+                    opened << url.toLocalFile();
+                    return default_opens;
+                },
+        });
+        window.ClickTab(2);
+        const QString page = QCoreApplication::applicationDirPath() + "/ormel-help.html";
+        const QString iexplore = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
+        QCOMPARE(started,
+                 QStringList({iexplore, iexplore + " \"" + QDir::toNativeSeparators(page) + "\""}));
+        QCOMPARE(opened, falls_back ? QStringList{page} : QStringList{});
         QCoreApplication::processEvents();
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        for (const QWidget* shown : QApplication::topLevelWidgets()) {
+            QVERIFY(shown == window.get() || !shown->isVisible());
+        }
+        QCOMPARE(window.Find<ui::CommandStrip>("tsButtons")->SelectedIndex(), -1);
     }
 
-    // The Help command opens the page beside the program: every build must
-    // put it there.
-    void thePageShipsBesideTheProgram() {
+    // Every build puts the page beside the program; it loads nothing from
+    // elsewhere and quotes the program's messages exactly.
+    void the_page_ships_beside_the_program() {
         const QByteArray shipped = ReadFile(ORMEL_PROGRAM_DIR "/ormel-help.html");
         QVERIFY2(!shipped.isEmpty(), "no help page beside the ormel executable");
         QCOMPARE(shipped, ReadFile(ORMEL_HELP_PAGE_SOURCE));
-    }
-
-    // The page is read in whatever browser the author has, with no network: it
-    // must be well formed, load nothing from elsewhere, and quote the
-    // program's messages exactly.
-    void thePageIsSelfContainedAndQuotesTheMessages() {
-        const QByteArray page = ReadFile(ORMEL_HELP_PAGE_SOURCE);
-        QVERIFY(!page.isEmpty());
-        QXmlStreamReader reader(page);
-        QStringList outside;
-        while (!reader.atEnd()) {
-            reader.readNext();
-            if (!reader.isStartElement()) continue;
-            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
-                const QString name = attribute.name().toString();
-                const QString value = attribute.value().toString();
-                if ((name == "src" || name == "href") && !value.startsWith('#')) outside << value;
-            }
-        }
-        QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
-        QVERIFY2(outside.isEmpty(), qPrintable("refers outside the page: " + outside.join(", ")));
-        QVERIFY(!page.contains("url("));
-        QVERIFY(!page.contains("@import"));
-
-        const QString text = QString::fromUtf8(page);
-        for (const char* message :
-             {"Lantern.agent was created successfully.",
-              "ERROR: An error has occured. The agent was not created. Make sure the file doesn't "
-              "already exist."}) {
-            QVERIFY2(text.contains(QString(">") + message + "<"), message);
+        const QString page = QString::fromUtf8(shipped);
+        QVERIFY(!page.contains(QRegularExpression(kOutsideReference)));
+        for (const std::string& message :
+             {BuildSucceededMessage("Lantern"), std::string(kBuildFailedMessage)}) {
+            QVERIFY2(page.contains(">" + QString::fromStdString(message) + "<"), message.c_str());
         }
     }
 };
 
 ORMEL_REGISTER_UI_TEST(HelpTest);
+
+}  // namespace ormel::test
 
 #include "help_test.moc"
