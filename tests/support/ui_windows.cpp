@@ -1,12 +1,5 @@
 #include "support/ui_windows.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTest>
-
-#include "ui/controls/command_strip.h"
-
 namespace ormel::test {
 
 std::vector<TestFactory>& RegisteredTests() {
@@ -21,8 +14,7 @@ void WindowTest::cleanup() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
         // Popup lists belong to their drop-down list and go with it.
         if (window->parentWidget()) continue;
-        names << QString::fromLatin1(window->metaObject()->className()) + " " +
-                     window->objectName();
+        names << QString(window->metaObject()->className()) + " " + window->objectName();
         leftovers << window;
     }
     for (const QPointer<QWidget>& window : leftovers) delete window.data();
@@ -31,11 +23,8 @@ void WindowTest::cleanup() {
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
-        .startProgram =
-            [count = help_starts_](const QString&, const QString&) {
-                ++*count;
-                return true;
-            },
+        .startProgram = [count = help_starts_](const QString&,
+                                               const QString&) { return ++*count > 0; },
         .openUrl = [](const QUrl&) { return false; },
     });
     window_->show();
@@ -44,9 +33,8 @@ ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
 }
 
 void ShownMainWindow::Type(const QString& name, const QString& text) const {
-    QWidget* control = Find(name);
-    auto* list = qobject_cast<QComboBox*>(control);
-    auto* box = list ? list->lineEdit() : qobject_cast<QLineEdit*>(control);
+    auto* list = qobject_cast<QComboBox*>(Find(name));
+    QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(name);
     box->setFocus();
     box->selectAll();
     QTest::keyClicks(box, text);
@@ -58,13 +46,15 @@ void ShownMainWindow::Pick(const QString& name, int steps) const {
     for (int i = 0; i < steps; ++i) QTest::keyClick(list, Qt::Key_Down);
 }
 
-void ShownMainWindow::Click(const QString& name) const {
-    QTest::mouseClick(Find(name), Qt::LeftButton);
-}
-
 void ShownMainWindow::ClickTab(int index) const {
     auto* strip = Find<ui::CommandStrip>("tsButtons");
     QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(index).center());
+}
+
+ui::frmCompileIt* ShownMainWindow::Compile() const {
+    ClickTab(1);
+    ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
+    return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
 }
 
 void ShownMainWindow::PointAt(const QString& name) const {

@@ -1,15 +1,23 @@
-// Helpers for the window tests (Qt, offscreen).
+// What every window test uses (Qt, offscreen): the program's windows and
+// controls, registration with the one test main, the leak check, and a main
+// window driven as the author drives it.
 #pragma once
 
-#include <QObject>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
-#include <QString>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "ui/controls/command_strip.h"
+#include "ui/controls/editable_list.h"
+#include "ui/controls/slot_check_box.h"
 #include "ui/frmAW/frmAW.h"
+#include "ui/frmCompileIt/frmCompileIt.h"
 
 namespace ormel::test {
 
@@ -33,7 +41,7 @@ class WindowTest : public QObject {
 };
 
 // A main window, shown and active, deleted at the end unless it already
-// closed itself. Controls are found by name and used as the author does.
+// closed itself. Its Help command starts no browser but counts its starts.
 class ShownMainWindow {
   public:
     ShownMainWindow();
@@ -57,13 +65,14 @@ class ShownMainWindow {
     void Type(const QString& name, const QString& text) const;
     // Picks the entry `steps` entries down a list with the arrow key.
     void Pick(const QString& name, int steps) const;
-    void Click(const QString& name) const;
+    void Click(const QString& name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
     void ClickTab(int index) const;
+    // Clicks Compile; the dialog once it is active, or null.
+    ui::frmCompileIt* Compile() const;
     // Moves the pointer over a control, near its left edge, as the window
     // system reports it (to the window, which finds the control under it).
     void PointAt(const QString& name) const;
 
-    // The Help command starts no browser in tests; this counts its starts.
     int HelpStarts() const { return *help_starts_; }
 
   private:

@@ -1,14 +1,14 @@
 // The command strip: a click (or Space or Enter on the focused tab) runs the
 // command whose caption matches the selected tab exactly, and no tab stays
-// selected afterwards.
-#include <QTest>
+// selected afterwards. Help starts the browser on the page beside the
+// program, or else the default browser; nothing is shown or reported when
+// neither works.
+#include <QDir>
+#include <QRegularExpression>
 
 #include "support/ui_windows.h"
-#include "ui/controls/command_strip.h"
-#include "ui/frmCompileIt/frmCompileIt.h"
 
 namespace ormel::test {
-
 class CommandStripTest : public WindowTest {
     Q_OBJECT
 
@@ -57,6 +57,50 @@ class CommandStripTest : public WindowTest {
         QCOMPARE(window.HelpStarts(), command == "Help" ? 1 : 0);
         ui::frmCompileIt::CloseIfOpen();
         QCOMPARE(strip->SelectedIndex(), -1);
+    }
+
+    void help_data() {
+        QTest::addColumn<QString>("browser");  // what starting the browser does
+        QTest::addColumn<bool>("default_opens");
+        QTest::addColumn<bool>("falls_back");
+        QTest::newRow("browser starts") << "starts" << false << false;
+        QTest::newRow("default browser") << "fails" << true << true;
+        QTest::newRow("no browser at all") << "fails" << false << true;
+        QTest::newRow("starting throws") << "throws" << false << false;
+    }
+
+    void help() {
+        QFETCH(QString, browser);
+        QFETCH(bool, default_opens);
+        QFETCH(bool, falls_back);
+        QTest::failOnWarning(QRegularExpression(".*"));
+        ShownMainWindow window;
+        QStringList started;
+        QStringList opened;
+        window->SetHelpLaunchers({
+            .startProgram =
+                [&](const QString& program, const QString& command_line) {
+                    started << program << command_line;
+                    if (browser == "throws") throw std::runtime_error("no browser");
+                    return browser == "starts";
+                },
+            .openUrl =
+                [&](const QUrl& url) {
+                    opened << url.toLocalFile();
+                    return default_opens;
+                },
+        });
+        window.ClickTab(2);
+        const QString page = QCoreApplication::applicationDirPath() + "/ormel-help.html";
+        const QString iexplore = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
+        QCOMPARE(started,
+                 QStringList({iexplore, iexplore + " \"" + QDir::toNativeSeparators(page) + "\""}));
+        QCOMPARE(opened, falls_back ? QStringList{page} : QStringList{});
+        QCoreApplication::processEvents();
+        for (const QWidget* shown : QApplication::topLevelWidgets()) {
+            QVERIFY(shown == window.get() || !shown->isVisible());
+        }
+        QCOMPARE(window.Find<ui::CommandStrip>("tsButtons")->SelectedIndex(), -1);
     }
 };
 

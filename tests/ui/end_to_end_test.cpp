@@ -2,19 +2,15 @@
 // form with keyboard and mouse, click Compile, press OK, let the build run
 // against the stand-in builder in a temporary program folder, and answer the
 // real message box.
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "build/build_run.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
 #include "support/ui_windows.h"
-#include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
 
 namespace ormel::test {
@@ -26,64 +22,47 @@ using Names = std::vector<std::string>;
 const QString kSuccess = "Lantern.agent was created successfully.";
 const Names kAgentFiles{"glow.wav", "lantern.c16", "lantern.cos"};
 
-// Runs `on_poll` on every turn of the event loop until it returns true.
-class Poll {
+// The author during a build, which runs inside a tick of the build timer and
+// pumps events while it waits: `meanwhile` runs once, as soon as the progress
+// window is up; each message box of the program, the real one, is answered
+// with OK as soon as it is the active modal window, after `at_message`.
+class Author {
   public:
-    explicit Poll(std::function<bool()> on_poll) : on_poll_(std::move(on_poll)) {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (on_poll_()) timer_.stop();
-        });
-        timer_.start(10);
+    Author() {
+        QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+        poll_.start(10);
     }
 
-  private:
-    QTimer timer_;
-    std::function<bool()> on_poll_;
-};
-
-// Presses OK in each message box of the program as soon as it is the active
-// modal window, noting its text; on_box runs first.
-class MessageBoxAnswerer {
-  public:
-    explicit MessageBoxAnswerer(std::function<void()> on_box = [] {}) : on_box_(on_box) {}
-    QStringList texts;
+    std::function<void()> meanwhile = [] {};
+    std::function<void()> at_message = [] {};
+    bool saw_progress_window = false;
+    QStringList messages;
 
   private:
-    std::function<void()> on_box_;
-    QPointer<QMessageBox> answered_;
-    Poll poll_{[this] {
+    void Poll() {
+        if (!saw_progress_window && ui::frmLoad::Current()) {
+            saw_progress_window = true;
+            meanwhile();
+        }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || answered_ == box) return false;
+        if (!box || !box->isVisible() || answered_ == box) return;
         answered_ = box;
-        [box] {
-            QCOMPARE(box->windowTitle(), QString("Vantrel"));
-            QCOMPARE(box->icon(), QMessageBox::NoIcon);
-            QCOMPARE(box->buttons().size(), 1);
-        }();
-        texts << box->text();
-        on_box_();
+        QCOMPARE(box->windowTitle(), QString("Vantrel"));
+        QCOMPARE(box->icon(), QMessageBox::NoIcon);
+        messages << box->text();
+        at_message();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        return false;
-    }};
+    }
+
+    QTimer poll_;
+    QPointer<QMessageBox> answered_;
 };
 
-// The build runs inside a tick of the build timer and pumps events while it
-// waits, so what the author does during the wait must come from an event:
-// this runs the action once, as soon as the progress window is up.
-class WhenProgressWindowShows {
-  public:
-    explicit WhenProgressWindowShows(std::function<void()> action) : action_(std::move(action)) {}
-    bool ran = false;
-
-  private:
-    std::function<void()> action_;
-    Poll poll_{[this] {
-        if (!ui::frmLoad::Current()) return false;
-        action_();
-        ran = true;
-        return true;
-    }};
-};
+Names Plus(Names names, const Names& more) {
+    names.insert(names.end(), more.begin(), more.end());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 Names FilesIn(const fs::path& folder) {
     Names names;
@@ -93,62 +72,6 @@ Names FilesIn(const fs::path& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// A main window that builds in a program folder with the stand-in as
-// PRAY.exe (given its orders) and the Lantern agent's files in its folder.
-class Workbench {
-  public:
-    explicit Workbench(const char* orders = "") : program(folder.path()) {
-        InstallStandIn(program, orders);
-        fs::create_directory(agent());
-        for (const std::string& file : kAgentFiles) WriteBytes(agent() / file, file);
-        BuildIn();
-    }
-    // A program folder that is ready, with its builder and agent folder.
-    explicit Workbench(fs::path ready) : program(std::move(ready)) { BuildIn(); }
-
-    fs::path agent() const { return program / "Lantern"; }
-
-    // The example of the README.
-    void FillInLantern() const {
-        window.Type("field_Name", "Lantern");
-        window.Type("field_COS_File", "lantern");
-        window.Click("check_File_1");  // slot 1 starts checked; the example does not use it
-        window.Click("check_File_2");
-        window.Type("field_File_2", "lantern");
-        window.Pick("field_File_Ext_2", 1);  // .c16
-        window.Click("check_File_5");
-        window.Type("field_File_5", "glow");
-        window.Pick("field_File_Ext_5", 3);  // .c16, .s16, .wav
-        window.Type("field_Image", "lantern");
-        window.Type("field_Bioenergy", "20");
-    }
-
-    // Compile, then OK in the dialog.
-    void CompileWithOk() const {
-        window.ClickTab(1);
-        ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
-        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog));
-        QTest::mouseClick(dialog->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
-    }
-
-    void AwaitBuildEnd() const {
-        QTRY_VERIFY_WITH_TIMEOUT(window->CompileTimerInterval() == 0 && !window->BuildRunning(),
-                                 20000);
-    }
-
-    TempFolder folder;
-    fs::path program;
-    ShownMainWindow window;
-
-  private:
-    void BuildIn() {
-        BuildEnvironment environment;
-        environment.program_folder = ToUtf8(program);
-        environment.program_executable = ToUtf8(program / "ormel");
-        window->SetBuildEnvironment(environment);
-    }
-};
 
 // The document the form describes, as the builder is given it.
 std::string LanternDocument() {
@@ -188,48 +111,102 @@ inline FILE "glow.wav" "glow.wav"
     return document;
 }
 
+// A main window that builds in a program folder with the stand-in as
+// PRAY.exe, and the author at work during its builds.
+class Workbench : public ShownMainWindow {
+  public:
+    // A fresh program folder with the Lantern agent's files; the stand-in
+    // gets its orders.
+    explicit Workbench(const char* orders = "") : program(folder.path()) {
+        InstallStandIn(program, orders);
+        fs::create_directory(agent());
+        for (const std::string& file : kAgentFiles) WriteBytes(agent() / file, file);
+        BuildIn();
+    }
+    // A program folder that is ready, with its builder and agent folder.
+    explicit Workbench(fs::path ready) : program(std::move(ready)) { BuildIn(); }
+
+    fs::path agent() const { return program / "Lantern"; }
+
+    // The example of the README.
+    void FillInLantern() const {
+        Type("field_Name", "Lantern");
+        Type("field_COS_File", "lantern");
+        Click("check_File_1");  // slot 1 starts checked; the example does not use it
+        Click("check_File_2");
+        Type("field_File_2", "lantern");
+        Pick("field_File_Ext_2", 1);  // .c16
+        Click("check_File_5");
+        Type("field_File_5", "glow");
+        Pick("field_File_Ext_5", 3);  // .c16, .s16, .wav
+        Type("field_Image", "lantern");
+        Type("field_Bioenergy", "20");
+    }
+
+    void CompileWithOk() const {
+        ui::frmCompileIt* dialog = Compile();
+        QVERIFY(dialog);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+    }
+
+    // Compile, OK, and the whole build.
+    void Build() const {
+        CompileWithOk();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !get() || (get()->CompileTimerInterval() == 0 && !get()->BuildRunning()), 20000);
+    }
+
+    // Compiles the example: the document, what the builder saw, and the
+    // clean-up, which leaves the folders as the author had them.
+    void CompileLantern() {
+        const Names before = FilesIn(program);
+        FillInLantern();
+        std::string document;
+        author.at_message = [&] { document = ReadBytes(agent() / "Lantern.txt"); };
+        Build();
+        QCOMPARE(author.messages, QStringList{kSuccess});
+        QVERIFY(author.saw_progress_window);
+        QCOMPARE(document, LanternDocument());
+        const auto runs = StandInRuns(program);
+        QCOMPARE(runs.size(), size_t{1});
+        QCOMPARE(runs[0].arguments, Names{ToUtf8(agent() / "Lantern.txt")});
+        QCOMPARE(runs[0].files_beside, Plus(before, Plus(kAgentFiles, {"Lantern.txt"})));
+        QCOMPARE(FilesIn(agent()), kAgentFiles);
+        QCOMPARE(FilesIn(program), Plus(before, {"stand_in.record"}));
+    }
+
+    TempFolder folder;
+    fs::path program;
+    Author author;
+
+  private:
+    void BuildIn() {
+        BuildEnvironment environment;
+        environment.program_folder = ToUtf8(program);
+        environment.program_executable = ToUtf8(program / "ormel");
+        get()->SetBuildEnvironment(environment);
+    }
+};
+
 }  // namespace
 
 class EndToEndTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void compiles_the_lantern_example() {
-        Workbench bench;
-        bench.FillInLantern();
-        std::string document;
-        WhenProgressWindowShows progress([] {});
-        MessageBoxAnswerer answerer([&] { document = ReadBytes(bench.agent() / "Lantern.txt"); });
-        bench.CompileWithOk();
-        bench.AwaitBuildEnd();
-
-        QCOMPARE(answerer.texts, QStringList{kSuccess});
-        QVERIFY(progress.ran);
-        QCOMPARE(document, LanternDocument());
-        const auto runs = StandInRuns(bench.program);
-        QCOMPARE(runs.size(), size_t{1});
-        QCOMPARE(runs[0].arguments, Names{ToUtf8(bench.agent() / "Lantern.txt")});
-        QCOMPARE(runs[0].files_beside,
-                 (Names{"Lantern.txt", "PRAY.exe", "glow.wav", "lantern.c16", "lantern.cos"}));
-        // The clean-up left the folders as the author had them.
-        QCOMPARE(FilesIn(bench.agent()), kAgentFiles);
-        QCOMPARE(FilesIn(bench.program), (Names{"PRAY.exe", "stand_in.record"}));
-    }
+    void compiles_the_lantern_example() { Workbench().CompileLantern(); }
 
     // At start-up slot 1 is checked with no extension picked: the build fails
     // at the category line, before anything is staged or started.
     void compiling_the_start_up_form_fails() {
         Workbench bench;
-        bench.window.Type("field_Name", "Lantern");
-        bench.window.Type("field_COS_File", "lantern");
-        MessageBoxAnswerer answerer;
-        bench.CompileWithOk();
-        bench.AwaitBuildEnd();
-        QCOMPARE(answerer.texts, QStringList{QString::fromUtf8(
-                                     kBuildFailedMessage.data(),
-                                     static_cast<qsizetype>(kBuildFailedMessage.size()))});
-        QVERIFY(StandInRuns(bench.program).empty());
-        QCOMPARE(FilesIn(bench.program), Names{"PRAY.exe"});
+        bench.Type("field_Name", "Lantern");
+        bench.Type("field_COS_File", "lantern");
+        bench.Build();
+        QCOMPARE(bench.author.messages,
+                 QStringList{QString::fromUtf8(kBuildFailedMessage.data(),
+                                               qsizetype(kBuildFailedMessage.size()))});
+        QCOMPARE(FilesIn(bench.program), Names{"PRAY.exe"});  // the stand-in never ran
     }
 
     // Edits, New and a second OK during the wait change neither what the
@@ -237,17 +214,14 @@ class EndToEndTest : public WindowTest {
     void the_author_works_on_during_the_build() {
         Workbench bench("sleep_ms 1500\n");
         bench.FillInLantern();
-        MessageBoxAnswerer answerer;
-        WhenProgressWindowShows meanwhile([&] {
-            bench.window->activateWindow();
-            bench.window.Type("field_File_2", "other");
-            bench.window.ClickTab(0);  // New empties every field
+        bench.author.meanwhile = [&] {
+            bench->activateWindow();
+            bench.Type("field_File_2", "other");
+            bench.ClickTab(0);  // New empties every field
             bench.CompileWithOk();
-        });
-        bench.CompileWithOk();
-        bench.AwaitBuildEnd();
-        QVERIFY(meanwhile.ran);
-        QCOMPARE(answerer.texts, QStringList{kSuccess});
+        };
+        bench.Build();
+        QCOMPARE(bench.author.messages, QStringList{kSuccess});
         QCOMPARE(StandInRuns(bench.program).size(), size_t{1});
         QCOMPARE(FilesIn(bench.program),
                  (Names{"PRAY.exe", "stand_in.control", "stand_in.record"}));
@@ -259,16 +233,15 @@ class EndToEndTest : public WindowTest {
     void closing_during_the_build_finishes_it_first() {
         Workbench bench("sleep_ms 1500\n");
         bench.FillInLantern();
-        MessageBoxAnswerer answerer;
         bool visible_after_close = false;
-        WhenProgressWindowShows meanwhile([&] {
-            bench.window->close();
-            visible_after_close = bench.window->isVisible();
-        });
-        bench.CompileWithOk();
-        QTRY_VERIFY_WITH_TIMEOUT(!bench.window.get() || !bench.window->isVisible(), 20000);
-        QVERIFY(meanwhile.ran && visible_after_close);
-        QCOMPARE(answerer.texts, QStringList{kSuccess});
+        bench.author.meanwhile = [&] {
+            bench->close();
+            visible_after_close = bench->isVisible();
+        };
+        bench.Build();
+        QVERIFY(visible_after_close);
+        QTRY_VERIFY(!bench.get());
+        QCOMPARE(bench.author.messages, QStringList{kSuccess});
         QCOMPARE(FilesIn(bench.program),
                  (Names{"PRAY.exe", "stand_in.control", "stand_in.record"}));
     }
@@ -293,19 +266,7 @@ class InstalledFolderTest : public WindowTest {
         fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
                  fs::copy_options::recursive);
         InstallStandIn(work.path());
-
-        Workbench bench(work.path());
-        bench.FillInLantern();
-        MessageBoxAnswerer answerer;
-        bench.CompileWithOk();
-        bench.AwaitBuildEnd();
-        QCOMPARE(answerer.texts, QStringList{kSuccess});
-        const auto runs = StandInRuns(work.path());
-        QCOMPARE(runs.size(), size_t{1});
-        for (const std::string& staged : kAgentFiles) {
-            QVERIFY(std::count(runs[0].files_beside.begin(), runs[0].files_beside.end(), staged));
-        }
-        QCOMPARE(FilesIn(work.path() / "Lantern"), kAgentFiles);
+        Workbench(work.path()).CompileLantern();
     }
 };
 

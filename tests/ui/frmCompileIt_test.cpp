@@ -1,48 +1,32 @@
 // The compile confirmation dialog, opened by the main window's Compile tab:
 // its looks and keys, one dialog at a time, and only its OK starts a build,
 // once the dialog is gone.
-#include <QApplication>
 #include <QPushButton>
-#include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
-#include <algorithm>
 
 #include "support/ui_windows.h"
-#include "ui/frmCompileIt/frmCompileIt.h"
 
 namespace ormel::test {
 namespace {
 
 using ui::frmCompileIt;
 
-bool DialogVisible() {
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    return std::any_of(windows.begin(), windows.end(),
-                       [](QWidget* w) { return qobject_cast<frmCompileIt*>(w) && w->isVisible(); });
-}
-
-// A main window whose build only notes that it ran, and whether the dialog
-// was gone by then.
-struct Form {
+// A main window whose build only counts its starts, and notes whether the
+// dialog was gone by then.
+struct Form : ShownMainWindow {
     Form() {
-        window->SetBuildRun([this](ui::frmAW& w) {
+        get()->SetBuildRun([this](ui::frmAW& w) {
             ++builds;
-            dialog_gone_at_build = !frmCompileIt::Instance() && !DialogVisible();
+            dialog_gone_at_build = !frmCompileIt::Instance() && !(dialog && dialog->isVisible());
             w.SetCompileTimerInterval(0);
         });
     }
+    frmCompileIt* Open() { return dialog = Compile(); }
 
-    // Clicks Compile and waits for the dialog to be active.
-    frmCompileIt* Compile() const {
-        window.ClickTab(1);
-        frmCompileIt* dialog = frmCompileIt::Instance();
-        return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
-    }
-
-    ShownMainWindow window;
+    QPointer<frmCompileIt> dialog;
     int builds = 0;
     bool dialog_gone_at_build = false;
 };
@@ -66,7 +50,7 @@ class CompileDialogTest : public WindowTest {
   private slots:
     void dialog_as_designed() {
         Form form;
-        frmCompileIt* dialog = form.Compile();
+        frmCompileIt* dialog = form.Open();
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), QString("Compile?"));
         QCOMPARE(dialog->size(), QSize(257, 209));  // 3855 x 3135 twips
@@ -76,41 +60,22 @@ class CompileDialogTest : public WindowTest {
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(!dialog->parentWidget() && !dialog->isModal());
-        const struct {
-            const char* name;
-            QRect twips;
-            QString caption;
-        } places[] = {{"btnCancel", {1920, 2520, 1815, 495}, "Cancel"},
-                      {"btnOK", {120, 2520, 1815, 495}, "OK"},
-                      {"Text1", {120, 120, 3615, 2295}, ""}};
-        for (const auto& place : places) {
-            const QRect& t = place.twips;
-            QCOMPARE(Control(dialog, place.name)->geometry(),
-                     QRect(t.x() / 15, t.y() / 15, t.width() / 15, t.height() / 15));
-            if (auto* button = qobject_cast<QPushButton*>(Control(dialog, place.name))) {
-                QCOMPARE(button->text(), place.caption);
-            }
-        }
+        QCOMPARE(Control(dialog, "btnCancel")->geometry(), QRect(128, 168, 121, 33));
+        QCOMPARE(Control(dialog, "btnOK")->geometry(), QRect(8, 168, 121, 33));
+        QCOMPARE(Control(dialog, "Text1")->geometry(), QRect(8, 8, 241, 153));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnOK")->text(), QString("OK"));
         QCOMPARE(frmCompileIt::kChecklist, kChecklist);
         QCOMPARE(kChecklist.size(), qsizetype{273});
-        // The box keeps line breaks as plain LF, and without scroll bars every
-        // wrapped line must fit it.
+        // The box keeps line breaks as plain LF; it has no scroll bars, so
+        // every wrapped line must fit it. Typing changes nothing.
         auto* text = dialog->findChild<QTextEdit*>("Text1");
+        QTest::keyClicks(text, "xyz");
         QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(text->document()->size().height() <= text->viewport()->height());
-        QVERIFY(text->document()->size().width() <= text->viewport()->width());
-        frmCompileIt::CloseIfOpen();
-    }
-
-    void focus_in_the_text_and_tab_order() {
-        Form form;
-        frmCompileIt* dialog = form.Compile();
-        QVERIFY(dialog);
-        QCOMPARE(QApplication::focusWidget(), Control(dialog, "Text1"));
-        QTest::keyClicks(QApplication::focusWidget(), "xyz");
-        QCOMPARE(dialog->findChild<QTextEdit*>("Text1")->toPlainText(),
-                 QString(kChecklist).replace("\r\n", "\n"));
+        // The focus starts in the text; Tab runs text, OK, Cancel.
+        QCOMPARE(QApplication::focusWidget(), text);
         for (const char* next : {"btnOK", "btnCancel", "Text1"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString(next));
@@ -119,10 +84,10 @@ class CompileDialogTest : public WindowTest {
     }
 
     // OK arms tmrCompileIt and the build starts once the dialog is gone;
-    // Cancel and the close box start nothing. Each closing destroys the
+    // Cancel and the close box start nothing. Each way out destroys the
     // dialog: the next Compile shows a fresh one with the focus in its text.
     void each_way_out_data() {
-        QTest::addColumn<QString>("way_out");
+        QTest::addColumn<QString>("button");  // none: the close box
         QTest::addColumn<int>("builds");
         QTest::newRow("OK") << "btnOK" << 1;
         QTest::newRow("Cancel") << "btnCancel" << 0;
@@ -130,81 +95,60 @@ class CompileDialogTest : public WindowTest {
     }
 
     void each_way_out() {
-        QFETCH(QString, way_out);
+        QFETCH(QString, button);
         QFETCH(int, builds);
         Form form;
-        QPointer<frmCompileIt> dialog = form.Compile();
-        QVERIFY(dialog);
-        Control(dialog, "btnCancel")->setFocus();
-        if (way_out.isEmpty()) {
-            dialog->windowHandle()->close();  // what the window system sends
+        QVERIFY(form.Open());
+        Control(form.dialog, "btnCancel")->setFocus();
+        if (button.isEmpty()) {
+            form.dialog->windowHandle()->close();  // what the window system sends
         } else {
-            QTest::mouseClick(Control(dialog, qPrintable(way_out)), Qt::LeftButton);
+            QTest::mouseClick(Control(form.dialog, qPrintable(button)), Qt::LeftButton);
         }
-        QCOMPARE(form.window->CompileTimerInterval(), builds);  // OK arms it at 1 ms
-        QTRY_VERIFY(!dialog);
+        QCOMPARE(form->CompileTimerInterval(), builds);  // OK arms it at 1 ms
+        QTRY_VERIFY(!form.dialog);
         QTRY_COMPARE(form.builds, builds);
         QCOMPARE(form.dialog_gone_at_build, builds == 1);
-        frmCompileIt* fresh = form.Compile();
-        QVERIFY(fresh);
-        QCOMPARE(QApplication::focusWidget(), Control(fresh, "Text1"));
+        QVERIFY(form.Open());
+        QCOMPARE(QApplication::focusWidget(), Control(form.dialog, "Text1"));
         frmCompileIt::CloseIfOpen();
     }
 
-    void enter_and_escape_do_nothing_data() {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
-        for (const char* focus : {"Text1", "btnOK", "btnCancel"}) {
-            QTest::addRow("Return on %s", focus) << focus << int(Qt::Key_Return);
-            QTest::addRow("Enter on %s", focus) << focus << int(Qt::Key_Enter);
-            QTest::addRow("Escape on %s", focus) << focus << int(Qt::Key_Escape);
-        }
-    }
-
     void enter_and_escape_do_nothing() {
-        QFETCH(QString, focus);
-        QFETCH(int, key);
         Form form;
-        QPointer<frmCompileIt> dialog = form.Compile();
-        QVERIFY(dialog);
-        QWidget* target = Control(dialog, qPrintable(focus));
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key(key));
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(form.window->CompileTimerInterval(), 0);
+        QVERIFY(form.Open());
+        for (const char* focus : {"Text1", "btnOK", "btnCancel"}) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                Control(form.dialog, focus)->setFocus();
+                QTest::keyClick(Control(form.dialog, focus), key);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QVERIFY2(form.dialog && form.dialog->isVisible(), focus);
+                QCOMPARE(form->CompileTimerInterval(), 0);
+            }
+        }
         frmCompileIt::CloseIfOpen();
     }
 
     // A second Compile shows no second dialog; the form stays usable while
-    // it is open; closing the main window takes the dialog with it.
+    // it is open; closing the main window ends the program and takes the
+    // dialog with it.
     void one_dialog_beside_a_usable_form() {
         Form form;
-        QPointer<frmCompileIt> dialog = form.Compile();
-        QVERIFY(dialog);
-        form.window.ClickTab(1);
-        QCOMPARE(frmCompileIt::Instance(), dialog.data());
-        form.window->activateWindow();
-        form.window.Type("field_Name", "Lamp");
-        QCOMPARE(form.window->Name(), std::string("Lamp"));
-        form.window.ClickTab(0);  // New
-        QCOMPARE(form.window->Name(), std::string());
-        QCOMPARE(frmCompileIt::Instance(), dialog.data());
-        form.window->close();
-        QTRY_VERIFY(!dialog);
-        QCOMPARE(form.builds, 0);
-    }
+        QVERIFY(form.Open());
+        form.ClickTab(1);
+        QCOMPARE(frmCompileIt::Instance(), form.dialog.data());
+        form->activateWindow();
+        form.Type("field_Name", "Lamp");
+        QCOMPARE(form->Name(), std::string("Lamp"));
+        form.ClickTab(0);  // New
+        QCOMPARE(form->Name(), std::string());
+        QCOMPARE(frmCompileIt::Instance(), form.dialog.data());
 
-    // Closing the main window while the dialog is open ends the program.
-    void closing_the_main_window_ends_the_program() {
-        Form form;
-        QPointer<frmCompileIt> dialog = form.Compile();
-        QVERIFY(dialog);
-        QTimer::singleShot(0, form.window.get(), &QWidget::close);
+        QTimer::singleShot(0, form.get(), &QWidget::close);
         QObject guard;  // should the program not end, this ends the wait with 1
         QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(1); });
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!dialog);
+        QVERIFY(!form.dialog);
         QCOMPARE(form.builds, 0);
     }
 };
