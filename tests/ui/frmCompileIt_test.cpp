@@ -144,11 +144,15 @@ class CompileDialogTest : public WindowTest {
         QCOMPARE(form->Name(), std::string());
         QCOMPARE(frmCompileIt::Instance(), form.dialog.data());
 
-        QTimer::singleShot(0, form.get(), &QWidget::close);
+        bool dialog_closed_with_window = false;
+        QTimer::singleShot(0, form.get(), [&] {
+            form->close();
+            dialog_closed_with_window = !form.dialog;
+        });
         QObject guard;  // should the program not end, this ends the wait with 1
         QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(1); });
         QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!form.dialog);
+        QVERIFY(dialog_closed_with_window);
         QCOMPARE(form.builds, 0);
     }
 };
