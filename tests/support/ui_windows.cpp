@@ -1,8 +1,5 @@
 #include "support/ui_windows.h"
 
-#include <QTest>
-#include <QWidget>
-
 namespace ormel::test {
 
 std::vector<TestFactory>& RegisteredTests() {
@@ -10,32 +7,24 @@ std::vector<TestFactory>& RegisteredTests() {
     return tests;
 }
 
-RegisterTest::RegisterTest(TestFactory factory) {
-    RegisteredTests().push_back(std::move(factory));
-}
-
-QString CloseLeftoverWindows() {
+void WindowTest::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QStringList names;
     QList<QPointer<QWidget>> leftovers;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         // Popup lists belong to their drop-down list and go with it.
         if (window->parentWidget()) continue;
-        names << QString::fromLatin1(window->metaObject()->className()) + " " +
-                     window->objectName();
+        names << QString(window->metaObject()->className()) + " " + window->objectName();
         leftovers << window;
     }
     for (const QPointer<QWidget>& window : leftovers) delete window.data();
-    return names.join(", ");
+    QVERIFY2(names.isEmpty(), qPrintable("windows left open: " + names.join(", ")));
 }
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
-        .startProgram =
-            [count = help_starts_](const QString&, const QString&) {
-                ++*count;
-                return true;
-            },
+        .startProgram = [count = help_starts_](const QString&,
+                                               const QString&) { return ++*count > 0; },
         .openUrl = [](const QUrl&) { return false; },
     });
     window_->show();
@@ -43,16 +32,37 @@ ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     if (!QTest::qWaitForWindowActive(window_)) throw std::runtime_error("window not active");
 }
 
-ShownMainWindow::~ShownMainWindow() {
-    delete window_.data();
+void ShownMainWindow::Type(const QString& name, const QString& text) const {
+    auto* list = qobject_cast<QComboBox*>(Find(name));
+    QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(name);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
 }
 
-void ShownMainWindow::MovePointer(const QWidget& control, QPoint pos) const {
-    QTest::mouseMove(window_->windowHandle(), control.mapTo(window_, pos));
+void ShownMainWindow::Pick(const QString& name, int steps) const {
+    auto* list = Find<QComboBox>(name);
+    list->setFocus();
+    for (int i = 0; i < steps; ++i) QTest::keyClick(list, Qt::Key_Down);
 }
 
-void ShownMainWindow::MovePointerToCentre(const QWidget& control) const {
-    MovePointer(control, control.rect().center());
+void ShownMainWindow::ClickTab(int index) const {
+    auto* strip = Find<ui::CommandStrip>("tsButtons");
+    QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(index).center());
+}
+
+ui::frmCompileIt* ShownMainWindow::Compile() const {
+    ClickTab(1);
+    ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
+    return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
+}
+
+void ShownMainWindow::PointAt(const QString& name) const {
+    // Labels run under the boxes to their right, and the frame's controls
+    // start 8 pixels in from its edge.
+    const QWidget* control = Find(name);
+    QTest::mouseMove(window_->windowHandle(),
+                     control->mapTo(window_, QPoint(4, control->height() / 2)));
 }
 
 }  // namespace ormel::test

@@ -1,16 +1,23 @@
-// Helpers for the window tests (Qt, offscreen).
+// What every window test uses (Qt, offscreen): the program's windows and
+// controls, registration with the one test main, the leak check, and a main
+// window driven as the author drives it.
 #pragma once
 
 #include <QApplication>
-#include <QObject>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPointer>
-#include <QString>
+#include <QTest>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "ui/controls/command_strip.h"
+#include "ui/controls/editable_list.h"
+#include "ui/controls/slot_check_box.h"
 #include "ui/frmAW/frmAW.h"
+#include "ui/frmCompileIt/frmCompileIt.h"
 
 namespace ormel::test {
 
@@ -18,23 +25,27 @@ namespace ormel::test {
 using TestFactory = std::function<std::unique_ptr<QObject>()>;
 std::vector<TestFactory>& RegisteredTests();
 struct RegisterTest {
-    explicit RegisterTest(TestFactory factory);
+    explicit RegisterTest(TestFactory factory) { RegisteredTests().push_back(std::move(factory)); }
 };
 #define ORMEL_REGISTER_UI_TEST(Class)                          \
     static const ::ormel::test::RegisterTest register_##Class( \
         [] { return std::make_unique<Class>(); })
 
-// Deletes the windows that have closed and names the top-level windows that
-// are still there (empty when none leaked); deletes those too, so that one
-// leaking test does not fail the next.
-QString CloseLeftoverWindows();
+// Every window test: no test may leave a window open. Leftovers are deleted
+// too, so that one leaking test does not fail the next.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void cleanup();
+};
 
 // A main window, shown and active, deleted at the end unless it already
-// closed itself.
+// closed itself. Its Help command starts no browser but counts its starts.
 class ShownMainWindow {
   public:
     ShownMainWindow();
-    ~ShownMainWindow();
+    ~ShownMainWindow() { delete window_.data(); }
     ShownMainWindow(const ShownMainWindow&) = delete;
     ShownMainWindow& operator=(const ShownMainWindow&) = delete;
 
@@ -50,12 +61,18 @@ class ShownMainWindow {
         return control;
     }
 
-    // Moves the mouse pointer over pos of control, as the window system
-    // reports it (to the window, which finds the control under the pointer).
-    void MovePointer(const QWidget& control, QPoint pos) const;
-    void MovePointerToCentre(const QWidget& control) const;
+    // Replaces the text of a text box, or of a list, by typing.
+    void Type(const QString& name, const QString& text) const;
+    // Picks the entry `steps` entries down a list with the arrow key.
+    void Pick(const QString& name, int steps) const;
+    void Click(const QString& name) const { QTest::mouseClick(Find(name), Qt::LeftButton); }
+    void ClickTab(int index) const;
+    // Clicks Compile; the dialog once it is active, or null.
+    ui::frmCompileIt* Compile() const;
+    // Moves the pointer over a control, near its left edge, as the window
+    // system reports it (to the window, which finds the control under it).
+    void PointAt(const QString& name) const;
 
-    // The Help command starts no browser in tests; this counts its starts.
     int HelpStarts() const { return *help_starts_; }
 
   private:

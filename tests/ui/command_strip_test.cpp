@@ -1,105 +1,106 @@
-// The command strip: a click runs the command whose caption matches the
-// selected tab exactly, and no tab stays selected afterwards.
-#include <QLineEdit>
-#include <QSignalSpy>
-#include <QTest>
+// The command strip: a click (or Space or Enter on the focused tab) runs the
+// command whose caption matches the selected tab exactly, and no tab stays
+// selected afterwards. Help starts the browser on the page beside the
+// program, or else the default browser; nothing is shown or reported when
+// neither works.
+#include <QDir>
+#include <QRegularExpression>
 
 #include "support/ui_windows.h"
-#include "ui/controls/command_strip.h"
-#include "ui/frmCompileIt/frmCompileIt.h"
 
 namespace ormel::test {
-
-class CommandStripTest : public QObject {
+class CommandStripTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void cleanup() {
-        const QString leftovers = CloseLeftoverWindows();
-        QVERIFY2(leftovers.isEmpty(), qPrintable("windows left open: " + leftovers));
-    }
-
-    void click_runs_matching_command_data() {
+    void runs_only_the_exact_caption_data() {
         QTest::addColumn<int>("tab");
         QTest::addColumn<QString>("caption");  // the tab's caption for this case
-        QTest::addColumn<QString>("command");  // "New", "Compile", "Help" or "" for none
+        QTest::addColumn<int>("key");          // 0: a mouse click
+        QTest::addColumn<QString>("command");  // "" for none
         const QString compile = "            Compile           ";
-        QTest::newRow("New") << 0 << "New"
-                             << "New";
-        QTest::newRow("Compile") << 1 << compile << "Compile";
-        QTest::newRow("Help") << 2 << "Help"
-                              << "Help";
-        QTest::newRow("new in lower case") << 0 << "new"
-                                           << "";
-        QTest::newRow("HELP in capitals") << 2 << "HELP"
-                                          << "";
-        QTest::newRow("Compile without blanks") << 1 << "Compile"
-                                                << "";
-        QTest::newRow("Compile, one blank more") << 1 << " " + compile << "";
-        QTest::newRow("Compile, one blank less") << 1 << compile.chopped(1) << "";
-        QTest::newRow("New with a blank") << 0 << "New "
-                                          << "";
+        const auto row = [](const char* name, int tab, const QString& caption, int key,
+                            const char* command) {
+            QTest::newRow(name) << tab << caption << key << QString(command);
+        };
+        row("New", 0, "New", 0, "New");
+        row("Compile", 1, compile, 0, "Compile");
+        row("Help", 2, "Help", 0, "Help");
+        row("Compile with Space", 1, compile, Qt::Key_Space, "Compile");
+        row("Help with Enter", 2, "Help", Qt::Key_Return, "Help");
+        row("new in lower case", 0, "new", 0, "");
+        row("HELP in capitals", 2, "HELP", 0, "");
+        row("Compile without blanks", 1, "Compile", 0, "");
+        row("Compile, one blank more", 1, " " + compile, 0, "");
+        row("Compile, one blank less", 1, compile.chopped(1), 0, "");
+        row("New with a blank", 0, "New ", 0, "");
     }
 
-    void click_runs_matching_command() {
+    void runs_only_the_exact_caption() {
         QFETCH(int, tab);
         QFETCH(QString, caption);
+        QFETCH(int, key);
         QFETCH(QString, command);
         ShownMainWindow window;
         auto* strip = window.Find<ui::CommandStrip>("tsButtons");
         strip->SetTabText(tab, caption);
-        // New would empty the script file name.
-        window.Find<QLineEdit>("field_COS_File")->setText("lantern");
-
-        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(tab).center());
-
+        window.Type("field_COS_File", "lantern");  // New would empty it
+        if (key) {
+            strip->setFocus();
+            for (int i = 0; i < tab; ++i) QTest::keyClick(strip, Qt::Key_Right);
+            QTest::keyClick(strip, Qt::Key(key));
+        } else {
+            window.ClickTab(tab);
+        }
         QCOMPARE(window->COS_File().empty(), command == "New");
         QCOMPARE(ui::frmCompileIt::Instance() != nullptr, command == "Compile");
         QCOMPARE(window.HelpStarts(), command == "Help" ? 1 : 0);
         ui::frmCompileIt::CloseIfOpen();
         QCOMPARE(strip->SelectedIndex(), -1);
-        QCOMPARE(strip->SelectedCaption(), QString());
     }
 
-    void click_beside_the_tabs_runs_nothing() {
-        ShownMainWindow window;
-        auto* strip = window.Find<ui::CommandStrip>("tsButtons");
-        QSignalSpy clicks(strip, &ui::CommandStrip::clicked);
-        const QRect last = strip->TabRect(strip->Count() - 1);
-        QVERIFY(last.right() + 2 < strip->width());
-        QTest::mouseClick(strip, Qt::LeftButton, {}, QPoint(last.right() + 2, last.center().y()));
-        QCOMPARE(clicks.count(), 0);
-        QCOMPARE(strip->SelectedIndex(), -1);
+    void help_data() {
+        QTest::addColumn<QString>("browser");  // what starting the browser does
+        QTest::addColumn<bool>("default_opens");
+        QTest::addColumn<bool>("falls_back");
+        QTest::newRow("browser starts") << "starts" << false << false;
+        QTest::newRow("default browser") << "fails" << true << true;
+        QTest::newRow("no browser at all") << "fails" << false << true;
+        QTest::newRow("starting throws") << "throws" << false << false;
     }
 
-    void keyboard_runs_the_focused_tab() {
+    void help() {
+        QFETCH(QString, browser);
+        QFETCH(bool, default_opens);
+        QFETCH(bool, falls_back);
+        QTest::failOnWarning(QRegularExpression(".*"));
         ShownMainWindow window;
-        auto* strip = window.Find<ui::CommandStrip>("tsButtons");
-        QCOMPARE(QApplication::focusWidget(), strip);
-        QTest::keyClick(strip, Qt::Key_Right);
-        QVERIFY(!ui::frmCompileIt::Instance());  // moving the focus runs nothing
-        QTest::keyClick(strip, Qt::Key_Space);
-        QVERIFY(ui::frmCompileIt::Instance());
-        ui::frmCompileIt::CloseIfOpen();
-        strip->setFocus();
-        QTest::keyClick(strip, Qt::Key_Right);
-        QTest::keyClick(strip, Qt::Key_Return);
-        QCOMPARE(window.HelpStarts(), 1);
-        QCOMPARE(strip->SelectedIndex(), -1);
-    }
-
-    // A failing command shows nothing and the tabs are still deselected.
-    void failing_command_is_skipped() {
-        ShownMainWindow window;
-        auto* strip = window.Find<ui::CommandStrip>("tsButtons");
+        QStringList started;
+        QStringList opened;
         window->SetHelpLaunchers({
-            .startProgram = [](const QString&, const QString&) -> bool {
-                throw std::runtime_error("no browser");
-            },
-            .openUrl = [](const QUrl&) -> bool { throw std::runtime_error("no browser"); },
+            .startProgram =
+                [&](const QString& program, const QString& command_line) {
+                    started << program << command_line;
+                    if (browser == "throws") throw std::runtime_error("no browser");
+                    return browser == "starts";
+                },
+            .openUrl =
+                [&](const QUrl& url) {
+                    opened << url.toLocalFile();
+                    return default_opens;
+                },
         });
-        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(2).center());
-        QCOMPARE(strip->SelectedIndex(), -1);
+        window.ClickTab(2);
+        const QString page = QCoreApplication::applicationDirPath() + "/ormel-help.html";
+        const QString iexplore = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
+        QCOMPARE(started,
+                 QStringList({iexplore, iexplore + " \"" + QDir::toNativeSeparators(page) + "\""}));
+        QCOMPARE(opened, falls_back ? QStringList{page} : QStringList{});
+        QCoreApplication::processEvents();
+        for (const QWidget* shown : QApplication::topLevelWidgets()) {
+            QVERIFY(shown == window.get() || !shown->isVisible());
+        }
+        QCOMPARE(window.Find<ui::CommandStrip>("tsButtons")->SelectedIndex(), -1);
     }
 };
 
