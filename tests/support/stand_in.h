@@ -17,7 +17,7 @@ struct StandInRun {
     std::vector<std::string> arguments;
     std::string working_folder;
     std::vector<std::string> files_beside;  // sorted
-    std::optional<std::string> ended;  // its exit code, or "crash"
+    std::optional<std::string> ended;       // its exit code, or "crash"
 };
 
 // Copies the stand-in into the folder as PRAY.exe, with its orders (the
