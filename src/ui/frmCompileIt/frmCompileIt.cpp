@@ -8,17 +8,11 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "ui/twips.h"
+
 namespace ormel::ui {
 
 namespace {
-
-// Window sizes and positions are designed in twips; 15 twips make one pixel
-// at 96 dots per inch.
-constexpr int kTwipsPerPixel = 15;
-
-constexpr int Pixels(int twips) {
-    return twips / kTwipsPerPixel;
-}
 
 constexpr int kClientWidth = 3855;
 constexpr int kClientHeight = 3135;
@@ -26,23 +20,19 @@ constexpr int kClientHeight = 3135;
 // The controls' places in the client area, in twips, in creation order.
 struct Placement {
     const char* name;
-    int left;
-    int top;
-    int width;
-    int height;
+    TwipsRect rect;
 };
 
 constexpr Placement kPlacements[] = {
-    {"btnCancel", 1920, 2520, 1815, 495},
-    {"btnOK", 120, 2520, 1815, 495},
-    {"Text1", 120, 120, 3615, 2295},
+    {"btnCancel", {1920, 2520, 1815, 495}},
+    {"btnOK", {120, 2520, 1815, 495}},
+    {"Text1", {120, 120, 3615, 2295}},
 };
 
 void PlaceControls(QWidget* window) {
     for (const Placement& place : kPlacements) {
         window->findChild<QWidget*>(place.name, Qt::FindDirectChildrenOnly)
-            ->setGeometry(Pixels(place.left), Pixels(place.top), Pixels(place.width),
-                          Pixels(place.height));
+            ->setGeometry(ToPixels(place.rect));
     }
 }
 
@@ -118,7 +108,7 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
     setObjectName("frmCompileIt");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Compile?");
-    setFixedSize(Pixels(kClientWidth), Pixels(kClientHeight));
+    setFixedSize(ToPixels(kClientWidth, kClientHeight));
 
     auto* cancel = MakeButton(this, "btnCancel", "Cancel");
     auto* ok = MakeButton(this, "btnOK", "OK");
