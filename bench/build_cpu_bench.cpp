@@ -11,7 +11,7 @@
 #include <fstream>
 #include <thread>
 
-#include "build/build_run.h"
+#include "agent/build_run.h"
 #include "support/agent_record.h"
 
 namespace {

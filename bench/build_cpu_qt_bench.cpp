@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "build/build_run.h"
+#include "agent/build_run.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/message_box.h"
 

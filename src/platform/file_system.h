@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "build/text_line_sink.h"
+#include "agent/text_line_sink.h"
 
 namespace ormel {
 

@@ -1,4 +1,4 @@
-#include "build/build_run.h"
+#include "agent/build_run.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <sstream>
 #include <thread>
 
-#include "build/pray_source_writer.h"
+#include "agent/pray_source_writer.h"
 #include "support/agent_record.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "build/pray_source_writer.h"
+#include "agent/pray_source_writer.h"
 #include "platform/paths.h"
 #include "platform/text_encoding.h"
 #include "support/agent_record.h"

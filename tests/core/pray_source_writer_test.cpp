@@ -1,4 +1,4 @@
-#include "build/pray_source_writer.h"
+#include "agent/pray_source_writer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

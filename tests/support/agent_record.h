@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "build/agent_description.h"
+#include "agent/agent_description.h"
 
 namespace ormel::test {
 

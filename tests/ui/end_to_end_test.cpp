@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "build/build_run.h"
+#include "agent/build_run.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
 #include "support/ui_windows.h"

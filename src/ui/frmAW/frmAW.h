@@ -13,8 +13,8 @@
 #include <memory>
 #include <string>
 
-#include "build/agent_description.h"
-#include "build/build_run.h"
+#include "agent/agent_description.h"
+#include "agent/build_run.h"
 #include "ui/help.h"
 
 class QGroupBox;

@@ -1,8 +1,8 @@
 // Turns an agent description into the source document that PRAY.exe reads.
 #pragma once
 
-#include "build/agent_description.h"
-#include "build/text_line_sink.h"
+#include "agent/agent_description.h"
+#include "agent/text_line_sink.h"
 
 namespace ormel {
 

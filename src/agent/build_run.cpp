@@ -1,10 +1,10 @@
-#include "build/build_run.h"
+#include "agent/build_run.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
-#include "build/pray_source_writer.h"
+#include "agent/pray_source_writer.h"
 #include "platform/paths.h"
 #include "platform/program_location.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "build/agent_description.h"
+#include "agent/agent_description.h"
 #include "platform/file_system.h"
 #include "platform/launch.h"
 

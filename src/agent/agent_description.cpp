@@ -1,4 +1,4 @@
-#include "build/agent_description.h"
+#include "agent/agent_description.h"
 
 namespace ormel {
 
