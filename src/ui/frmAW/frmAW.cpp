@@ -334,8 +334,9 @@ class frmAW::Host final : public BuildHost {
     void SetLoadFinished(bool finished) override { window_.LoadFinished = finished; }
     void ShowProgressWindow() override { window_.ShowProgressWindow(); }
     void PumpEvents(std::chrono::milliseconds max_wait) override { ui::PumpEvents(max_wait); }
-    void ShowMessage(const std::string& text) override {
-        ui::ShowMessage(&window_, QString::fromStdString(text));
+    void ShowMessage(const std::string& text, const std::string& detail) override {
+        window_.message_presenter_(&window_, QString::fromStdString(text),
+                                   QString::fromStdString(detail));
     }
     void SetCompileTimerInterval(int milliseconds) override {
         window_.SetCompileTimerInterval(milliseconds);
@@ -380,8 +381,10 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     tmrCompileIt_ = new IntervalTimer(this);
     tmrCompileIt_->setObjectName("tmrCompileIt");
     connect(tmrCompileIt_, &IntervalTimer::Tick, this, &frmAW::tmrCompileIt_Timer);
-    build_environment_ = BuildEnvironment::ForThisProgram();
     help_launchers_ = SystemHelpLaunchers();
+    message_presenter_ = [](QWidget* owner, const QString& text, const QString& detail) {
+        ui::ShowMessage(owner, text, detail);
+    };
 
     tsButtons_->setFocus();
 }
@@ -486,6 +489,9 @@ void frmAW::SetBuildRun(BuildRun run) {
 }
 void frmAW::SetBuildEnvironment(BuildEnvironment environment) {
     build_environment_ = std::move(environment);
+}
+void frmAW::SetMessagePresenter(MessagePresenter presenter) {
+    message_presenter_ = std::move(presenter);
 }
 void frmAW::SetHelpLaunchers(HelpLaunchers launchers) {
     help_launchers_ = std::move(launchers);
@@ -610,7 +616,9 @@ void frmAW::RunBuild() {
         return;
     }
     Host host(*this);
-    ormel::RunBuild(host, AgentBuild, build_environment_);
+    ormel::RunBuild(host, AgentBuild, [this] {
+        return build_environment_ ? *build_environment_ : BuildEnvironment::ForThisProgram();
+    });
 }
 
 }  // namespace ormel::ui
