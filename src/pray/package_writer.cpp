@@ -14,6 +14,11 @@
 #include "pray/package_format.h"
 #include "pray/tag_block.h"
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace ormel::pray {
@@ -27,6 +32,30 @@ std::string PathText(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
+#ifdef __linux__
+// Copies a whole file into the package at offset inside the kernel
+// (copy_file_range), as cp does; false when that fails, so that the caller
+// copies it itself, from the start.
+bool CopyInKernel(const fs::path& from, const fs::path& to, std::uint64_t offset,
+                  std::uint64_t size) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = in < 0 ? -1 : ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
+    auto out_offset = static_cast<off_t>(offset);
+    std::uint64_t left = out < 0 ? 1 : size;
+    while (left > 0) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, &out_offset, left, 0);
+        if (copied <= 0) break;
+        left -= static_cast<std::uint64_t>(copied);
+    }
+    const bool closed = (out < 0 || ::close(out) == 0) && (in < 0 || ::close(in) == 0);
+    return left == 0 && closed;
+}
+#else
+bool CopyInKernel(const fs::path&, const fs::path&, std::uint64_t, std::uint64_t) {
+    return false;
+}
+#endif
+
 // The bytes of one block's data, readable again from the start when a
 // compressed form turns out no smaller.
 class ByteSource {
@@ -34,6 +63,9 @@ class ByteSource {
     virtual ~ByteSource() = default;
     virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
     virtual void Rewind() = 0;
+    // Puts all the data into the package at offset by a faster way than
+    // reading it, if there is one.
+    virtual bool CopyInto(const fs::path&, std::uint64_t, std::uint64_t) { return false; }
 };
 
 class MemorySource final : public ByteSource {
@@ -61,6 +93,9 @@ class FileSource final : public ByteSource {
         file_.read(buffer, static_cast<std::streamsize>(capacity));
         if (file_.bad()) throw Error("cannot read the file " + shown_);
         return static_cast<std::size_t>(file_.gcount());
+    }
+    bool CopyInto(const fs::path& package, std::uint64_t offset, std::uint64_t size) override {
+        return CopyInKernel(path_, package, offset, size);
     }
     void Rewind() override {
         file_.close();
@@ -114,10 +149,9 @@ class PackageFile {
                 compressed = true;
             } else {
                 data.Rewind();
-                Seek(payload_at);
             }
         }
-        if (!compressed) Copy(data, size);
+        if (!compressed) CopyUncompressed(data, payload_at, size);
         Seek(header_at);
         WriteHeader(type, name, stored, size, compressed ? kCompressedFlag : 0);
         end_ = payload_at + stored;
@@ -159,6 +193,15 @@ class PackageFile {
         } while (flush != Z_FINISH || deflater->avail_out == 0);
         CheckSize(read, size);
         return written;
+    }
+
+    void CopyUncompressed(ByteSource& data, std::uint64_t payload_at, std::uint64_t size) {
+        out_.flush();
+        if (!out_) throw Error("cannot write the package file " + PathText(path_));
+        if (data.CopyInto(path_, payload_at, size)) return;
+        data.Rewind();
+        Seek(payload_at);
+        Copy(data, size);
     }
 
     void Copy(ByteSource& data, std::uint64_t size) {
