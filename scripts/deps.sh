@@ -21,8 +21,10 @@ ensure_packages() {
 }
 
 # What building the program needs.
-BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev)
 # What the tests and benchmarks add (desktop-file-validate checks the menu entry).
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
 # The Windows leg: the cross-compiler and Wine to run its results.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev)
+# The fuzzers: clang with libFuzzer and the sanitizers' run-time.
+FUZZ_PACKAGES=(cmake ninja-build clang-14 libclang-rt-14-dev zlib1g-dev)
