@@ -282,6 +282,9 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
         const fs::path document =
             bench.program / FromUtf8(agent.name) / FromUtf8(agent.name + ".txt");
         EXPECT_EQ(runs[0].arguments, std::vector{ToUtf8(document)});
+#ifdef _WIN32
+        EXPECT_EQ(runs[0].window_style, 7);  // SW_SHOWMINNOACTIVE: minimized, not focused
+#endif
         Names beside = Split(c.staged);
         for (const auto& [path, bytes] : before) {
             if (path.find('/') == std::string::npos) beside.insert(path);
