@@ -1,10 +1,11 @@
 // Stands in for PRAY.exe in the tests, which copy it into a program folder
 // under that name. It appends to "stand_in.record" beside itself the lines
 // "start", "arg <a>" for each argument, "cwd <its working folder>", "beside
-// <f>" for each file in its working folder but the stand_in.* files, and,
-// when about to end, "ended <exit code, or crash>". The build fixes its
-// command line, so it takes its orders from the lines of "stand_in.control"
-// beside it:
+// <f>" for each file in its working folder but the stand_in.* files, on
+// Windows "show <n>" for the window style it was started with (STARTUPINFO's
+// wShowWindow, -1 when none was given), and, when about to end, "ended <exit
+// code, or crash>". The build fixes its command line, so it takes its orders
+// from the lines of "stand_in.control" beside it:
 //   make_read_only <path>   mark a file (relative to its folder, "/"
 //                           separated) read-only, as the author's tools may
 //   wait_for_release        wait until "stand_in.release" appears beside it
@@ -71,6 +72,18 @@ void Record(const fs::path& folder, const std::string& text) {
     std::ofstream(folder / "stand_in.record", std::ios::binary | std::ios::app) << text;
 }
 
+// The window style the starter asked for; Windows only.
+std::string WindowStyleLine() {
+#ifdef _WIN32
+    STARTUPINFOW startup{};
+    GetStartupInfoW(&startup);
+    const bool given = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0;
+    return "show " + std::to_string(given ? startup.wShowWindow : -1) + "\n";
+#else
+    return "";
+#endif
+}
+
 [[noreturn]] void Crash() {
 #ifdef _WIN32
     // What Windows reports for a program that hit an access violation.
@@ -89,6 +102,7 @@ int main(int argc, char** argv) {
     for (const std::string& name : FilesBeside(fs::current_path())) {
         start += "beside " + name + "\n";
     }
+    start += WindowStyleLine();
     Record(folder, start);
 
     int exit_code = 0;
