@@ -99,10 +99,12 @@ Run Best(const std::vector<std::string>& command, const std::string& before, int
     return best;
 }
 
+// aim: the ratio of wall times to stay within, or 0 for none.
 void Report(const char* what, const Run& ours, const char* tool, const Run& theirs, double aim) {
-    std::printf("%-26s %7.2f s  %7.1f MiB peak | %-24s %7.2f s  %6.1f MiB | %.2fx (aim %.1fx)\n",
-                what, ours.seconds, ours.peak_kib / 1024.0, tool, theirs.seconds,
-                theirs.peak_kib / 1024.0, ours.seconds / theirs.seconds, aim);
+    const std::string goal = aim > 0 ? "aim " + std::to_string(aim).substr(0, 3) + "x" : "no aim";
+    std::printf("%-26s %7.2f s  %7.1f MiB peak | %-8s %7.2f s  %6.1f MiB | %.2fx (%s)\n", what,
+                ours.seconds, ours.peak_kib / 1024.0, tool, theirs.seconds,
+                theirs.peak_kib / 1024.0, ours.seconds / theirs.seconds, goal.c_str());
 }
 
 }  // namespace

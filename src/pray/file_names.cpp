@@ -36,9 +36,11 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
-// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, also with an extension.
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, also with an extension
+// or blanks after them.
 bool IsReservedOnWindows(std::string_view name) {
-    const std::string stem = UpperCase(name.substr(0, name.find('.')));
+    std::string stem = UpperCase(name.substr(0, name.find('.')));
+    stem.erase(stem.find_last_not_of(' ') + 1);
     if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
     return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
            stem[3] >= '1' && stem[3] <= '9';

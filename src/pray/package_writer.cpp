@@ -334,8 +334,11 @@ fs::path TemporaryPathBeside(const fs::path& target) {
     std::random_device random;
     for (int attempt = 0;; ++attempt) {
         fs::path candidate = target;
-        candidate.replace_filename("." + PathText(target.filename()) + ".partial-" +
-                                   std::to_string(random()));
+        // Built by appending: GCC 12 at -O3 warns falsely on "." + string.
+        std::string name(".");
+        name.append(PathText(target.filename())).append(".partial-");
+        name.append(std::to_string(random()));
+        candidate.replace_filename(PathFromNameBytes(name, true));
         std::error_code error;
         if (!fs::exists(candidate, error) || attempt > 100) return candidate;
     }

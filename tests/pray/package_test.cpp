@@ -91,6 +91,7 @@ const std::vector<HostilePackage> kHostilePackages{
     {"nul with extension", kGoodFirst + FileBlock("nul.txt"), "Windows reserves", true},
     {"COM1", kGoodFirst + FileBlock("com1.wav"), "Windows reserves", true},
     {"LPT9", kGoodFirst + FileBlock("LPT9"), "Windows reserves", true},
+    {"AUX with a blank", kGoodFirst + FileBlock("aux .txt"), "Windows reserves", true},
     {"trailing dot", kGoodFirst + FileBlock("x."), "ending in a dot or a blank", true},
     {"trailing blank", kGoodFirst + FileBlock("x "), "ending in a dot or a blank", true},
     {"no blocks", "PRAY", "it holds no blocks", true},
@@ -132,8 +133,8 @@ const std::vector<HostilePackage> kHostilePackages{
          std::string("\1\0\0\0\xFF\0\0\0\0\0\0\0", 12),
      "claims 255 bytes, but only 4 remain", false},
     {"key given twice",
-     kGoodFirst + BlockHeaderBytes("AGNT", "a", 30, 30, 0) +
-         std::string("\2\0\0\0\1\0\0\0k\1\0\0\0\1\0\0\0k\2\0\0\0\0\0\0\0", 30),
+     kGoodFirst + BlockHeaderBytes("AGNT", "a", 26, 26, 0) +
+         std::string("\2\0\0\0\1\0\0\0k\1\0\0\0\1\0\0\0k\2\0\0\0\0\0\0\0", 26),
      "the key \"k\" is given twice", false},
     {"bytes after the tags",
      kGoodFirst + BlockHeaderBytes("AGNT", "a", 9, 9, 0) + std::string(8, '\0') + "x",
