@@ -26,3 +26,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev)
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
 # The Windows leg: the cross-compiler and Wine to run its results.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+# The Windows program: its window tests run under Wine on an Xvfb display.
+WINDOWS_GUI_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth fonts-wine qt6-base-dev)
+# Building Qt for Windows from Debian's source package (scripts/qt-windows.sh).
+QT_SOURCE_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev
+    qt6-base-dev-tools xz-utils patch)
