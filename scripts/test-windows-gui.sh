@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the Windows program (ormel.exe and the rest of src/) and its window
+# tests against a static Qt for mingw, and runs the tests under Wine with Qt's
+# windows platform on an X display of this script's own.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+source scripts/wine-session.sh
+ensure_packages cmake ninja-build "${WINDOWS_PACKAGES[@]}" "${WINDOWS_GUI_PACKAGES[@]}"
+ORMEL_QT_WINDOWS=$(bash scripts/qt-windows.sh)
+export ORMEL_QT_WINDOWS
+start_wine_session "$PWD/build/windows-gui/wineprefix"
+cmake --workflow --preset windows-gui
