@@ -62,6 +62,12 @@ install_wine_fonts() {
     cp -n /usr/share/wine/fonts/* "$fonts/"
 }
 
+# Xvfb has no window manager to draw frames and captions; Wine draws them
+# itself, as Windows does, when its windows are not to be decorated by one.
+draw_frames_in_wine() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
 start_wine_session() {
     export WINEPREFIX=$1
     export WINEDEBUG=-all
@@ -72,6 +78,7 @@ start_wine_session() {
     if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
         echo "Creating the Wine prefix $WINEPREFIX" >&2
         create_wine_prefix
+        draw_frames_in_wine
     fi
     install_wine_fonts
 }
