@@ -51,8 +51,8 @@ class TimedWindow : public ormel::BuildHost {
             progress_open = false;
         }
     }
-    void ShowMessage(const std::string& text) override {
-        std::printf("  message: %s\n", text.c_str());
+    void ShowMessage(const std::string& text, const std::string& detail) override {
+        std::printf("  message: %s %s\n", text.c_str(), detail.c_str());
     }
     void SetCompileTimerInterval(int) override {}
     void SetBusy(bool) override {}

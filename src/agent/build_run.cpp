@@ -31,6 +31,9 @@ using std::chrono::milliseconds;
 
 constexpr std::string_view kBuilderName = "PRAY.exe";
 constexpr std::string_view kDocumentExt = ".txt";
+constexpr std::string_view kPackageExt = ".agent";
+// How many of the builder's last output lines the failure message shows.
+constexpr std::size_t kShownBuilderLines = 5;
 
 // A cause of failure that the build finds itself, beside those of the file
 // system, the writer and the launcher.
@@ -51,6 +54,15 @@ struct BuildPlan {
     std::vector<StagedCopy> copies;      // used slots in order, the script, the document
     std::vector<std::string> deletions;  // each distinct staged copy once, and the document
     std::string builder;                 // {program}\PRAY.exe
+    std::string package;                 // {program}\{name}.agent
+};
+
+// How the builder is started: the author's PRAY.exe, through wine where it
+// is a Windows program on another system, or the bundled builder.
+struct BuilderStart {
+    std::string program;
+    std::vector<std::string> arguments;
+    bool bundled = false;
 };
 
 bool HoldsSeparator(std::string_view name) {
@@ -62,13 +74,18 @@ bool IsDotName(std::string_view name) {
 }
 
 // A name that would lead out of the program folder or the agent folder is
-// refused before anything is written. An empty name is allowed: it only
-// leaves an empty path component.
+// refused before anything is written.
 void RefuseUnsafeName(std::string_view what, std::string_view name) {
     if (HoldsSeparator(name) || IsDotName(name)) {
-        throw BuildRefused(std::string(what) + " \"" + std::string(name) +
+        throw BuildRefused("the " + std::string(what) + " \"" + std::string(name) +
                            "\" would lead out of its folder");
     }
+}
+
+// Without a name the document would be "{program}\.txt", in the program
+// folder instead of an agent folder.
+void RefuseEmptyName(std::string_view name) {
+    if (name.empty()) throw BuildRefused("the agent has no name");
 }
 
 void AddDeletion(std::vector<std::string>& deletions, std::string path) {
@@ -81,11 +98,13 @@ void AddDeletion(std::vector<std::string>& deletions, std::string path) {
 BuildPlan PlanBuild(const AgentDescription& description, const std::string& program) {
     BuildPlan plan;
     plan.name = description.Name();
+    RefuseEmptyName(plan.name);
     RefuseUnsafeName("agent name", plan.name);
     const std::string agent_folder = JoinPath({program, plan.name});
     const std::string document_name = plan.name + std::string(kDocumentExt);
     plan.document = JoinPath({agent_folder, document_name});
     plan.builder = JoinPath({program, kBuilderName});
+    plan.package = JoinPath({program, plan.name + std::string(kPackageExt)});
 
     for (int n = 1; n <= kSlotCount; ++n) {
         const FileSlot& slot = description.Files(n);
@@ -113,11 +132,13 @@ BuildPlan PlanBuild(const AgentDescription& description, const std::string& prog
     return plan;
 }
 
-// The builder and the program itself are never overwritten by a staged
-// copy, whatever spelling or link leads to them.
+// The builders, the program itself and the package are never overwritten by
+// a staged copy (which the clean-up would then delete), whatever spelling or
+// link leads to them.
 void RefuseProtectedDestination(const std::string& destination, const BuildPlan& plan,
                                 const BuildEnvironment& environment) {
-    for (const std::string& kept : {plan.builder, environment.program_executable}) {
+    for (const std::string& kept : {plan.builder, environment.program_executable,
+                                    environment.bundled_builder, plan.package}) {
         if (SamePathSpelling(destination, kept) || IsSameExistingFile(destination, kept)) {
             throw BuildRefused("a staged copy would replace \"" + kept + "\"");
         }
@@ -140,19 +161,90 @@ class BusyCursor {
     BuildHost& host_;
 };
 
+// The author's PRAY.exe where the program folder holds one, else the
+// bundled builder. Outside Windows a PRAY.exe that is a Windows program runs
+// through wine.
+BuilderStart ChooseBuilder(const BuildPlan& plan, const BuildEnvironment& environment) {
+    if (!FileExists(plan.builder)) {
+        if (!FileExists(environment.bundled_builder)) {
+            throw BuildRefused("there is no builder: neither \"" + plan.builder + "\" nor \"" +
+                               environment.bundled_builder + "\" exists");
+        }
+        return {environment.bundled_builder, {plan.document}, true};
+    }
+#ifndef _WIN32
+    if (IsWindowsProgram(plan.builder)) {
+        const std::optional<std::string> wine = FindOnPath("wine");
+        if (!wine) {
+            throw BuildRefused("\"" + plan.builder +
+                               "\" is a Windows program, and wine, which would run it here, is "
+                               "not installed");
+        }
+        return {*wine, {plan.builder, plan.document}};
+    }
+#endif
+    return {plan.builder, {plan.document}};
+}
+
+// The last few lines that the builder wrote, blank lines left out.
+std::string LastLines(const std::string& output, std::size_t count) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    while (begin < output.size()) {
+        std::size_t end = output.find('\n', begin);
+        if (end == std::string::npos) end = output.size();
+        std::string line = output.substr(begin, end - begin);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.find_first_not_of(" \t") != std::string::npos) lines.push_back(std::move(line));
+        begin = end + 1;
+    }
+    std::string last;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+        if (!last.empty()) last += '\n';
+        last += lines[i];
+    }
+    return last;
+}
+
+// Why a builder that ended did not succeed: its own last lines where it
+// wrote any, else how it ended.
+std::string BuilderFailure(const Process& builder, const ProcessExit& exit) {
+    const std::string said = LastLines(builder.CapturedOutput(), kShownBuilderLines);
+    if (!said.empty()) return said;
+    if (!exit.exited_normally) return "the builder crashed";
+    return "the builder ended with status " + std::to_string(exit.code);
+}
+
+std::string Seconds(milliseconds duration) {
+    const auto whole = std::chrono::duration_cast<std::chrono::seconds>(duration).count();
+    if (milliseconds(whole * 1000) == duration) return std::to_string(whole) + " s";
+    return std::to_string(duration.count()) + " ms";
+}
+
 // Keeps the windows running until the builder has ended; success only when
 // it ended with status 0 before the deadline.
-void WaitForBuilder(BuildHost& host, Process& builder, Clock::time_point deadline,
-                    milliseconds wake_up) {
+void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
+                    Clock::time_point started, milliseconds wake_up) {
     const BusyCursor busy(host);
+    const Clock::time_point deadline = started + timeout;
     for (;;) {
         if (const auto exit = builder.Poll()) {
-            if (!exit->Succeeded()) throw BuildRefused("the builder failed");
+            if (!exit->Succeeded()) throw BuildRefused(BuilderFailure(builder, *exit));
             return;
         }
         const auto now = Clock::now();
-        if (now >= deadline) throw BuildRefused("the builder is still running");
+        if (now >= deadline) {
+            throw BuildRefused("the builder was still running after " + Seconds(timeout));
+        }
         host.PumpEvents(std::min(wake_up, std::chrono::ceil<milliseconds>(deadline - now)));
+    }
+}
+
+// The bundled builder is ours, so its success is checked where it must
+// show: the package in the program folder.
+void RequirePackage(const BuildPlan& plan) {
+    if (!FileExists(plan.package)) {
+        throw BuildRefused("the builder ended without making \"" + plan.package + "\"");
     }
 }
 
@@ -178,15 +270,23 @@ void RunSteps(BuildHost& host, BuildHandles& handles, const BuildEnvironment& en
         fso.CopyFile(copy.source, copy.destination, true);
     }
 
+    // The builder starts in the program folder, so that the package it
+    // writes beside itself lands there whatever folder the program was
+    // started from.
+    const BuilderStart builder = ChooseBuilder(plan, environment);
     const auto started = Clock::now();
-    handles.Builder = Launch(plan.builder, {plan.document}, WindowStyle::MinimizedNoActivate);
+    handles.Builder = Launch(builder.program, builder.arguments,
+                             {.style = WindowStyle::MinimizedNoActivate,
+                              .working_folder = environment.program_folder,
+                              .capture_output = true});
     host.SetLoadFinished(false);
     host.ShowProgressWindow();
     WaitForProgressWindow(host, environment.wake_up);
-    WaitForBuilder(host, *handles.Builder, started + environment.builder_timeout,
+    WaitForBuilder(host, *handles.Builder, environment.builder_timeout, started,
                    environment.wake_up);
+    if (builder.bundled) RequirePackage(plan);
 
-    host.ShowMessage(BuildSucceededMessage(plan.name));
+    host.ShowMessage(BuildSucceededMessage(plan.name), {});
     for (const std::string& path : plan.deletions) fso.DeleteFile(path, false);
 }
 
@@ -208,24 +308,34 @@ std::string BuildSucceededMessage(std::string_view name) {
     return std::string(name) + ".agent was created successfully.";
 }
 
+std::string BundledBuilderName() {
+#ifdef _WIN32
+    return "ormel-pray.exe";
+#else
+    return "ormel-pray";
+#endif
+}
+
 BuildEnvironment BuildEnvironment::ForThisProgram() {
     BuildEnvironment environment;
     environment.program_folder = ProgramFolder();
     environment.program_executable = ProgramExecutablePath();
+    environment.bundled_builder = JoinPath({environment.program_folder, BundledBuilderName()});
     return environment;
 }
 
-BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles, const BuildEnvironment& environment) {
+BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles,
+                      const std::function<BuildEnvironment()>& environment) {
     if (handles.BuildRunning()) return BuildOutcome::NotStarted;
     const BuildRunningMark running(handles);
     BuildOutcome outcome = BuildOutcome::Succeeded;
     try {
-        RunSteps(host, handles, environment);
-    } catch (const std::exception&) {
+        RunSteps(host, handles, environment());
+    } catch (const std::exception& failure) {
         // The one failure path, whatever failed: nothing is resumed, retried
         // or deleted.
         CloseDocumentStream(handles);
-        host.ShowMessage(std::string(kBuildFailedMessage));
+        host.ShowMessage(std::string(kBuildFailedMessage), failure.what());
         outcome = BuildOutcome::Failed;
     }
     host.SetCompileTimerInterval(0);

@@ -1,10 +1,12 @@
 // One whole build: the source document written into the agent folder, the
-// agent's files staged beside PRAY.exe, the builder started and waited for
+// agent's files staged beside PRAY.exe, the builder (the author's PRAY.exe,
+// or the bundled ormel-pray where there is none) started and waited for
 // behind the progress window, the report, and the clean-up of what was
 // staged.
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,7 +53,9 @@ class BuildHost {
 
     // Shows the text in a modal message box captioned "Vantrel", with no
     // icon and a single OK button, and returns once the user pressed OK.
-    virtual void ShowMessage(const std::string& text) = 0;
+    // A non-empty detail (a line or a few) stands beneath the text; the
+    // failure message gives its cause there.
+    virtual void ShowMessage(const std::string& text, const std::string& detail) = 0;
 
     // Sets the interval of tmrCompileIt in milliseconds; 0 disarms it.
     virtual void SetCompileTimerInterval(int milliseconds) = 0;
@@ -66,8 +70,9 @@ class BuildHost {
 // The handles of the latest build. The main window owns them; each build
 // replaces them (AgentFSO first, the document's AgentFileName and AgentFile
 // once the document exists, Builder once it is started) and they are kept
-// until the next build. A builder that outlived its build stays here, so
-// that the next build can still learn how it ended.
+// until the next build. A builder that the build gave up on while it still
+// ran stays here until the next build's builder replaces it; letting the
+// handle go leaves that program running.
 class BuildHandles {
   public:
     std::optional<FileSystemObject> AgentFSO;
@@ -90,6 +95,9 @@ struct BuildEnvironment {
     std::string program_folder;
     // The program's own executable, which no staged copy may replace.
     std::string program_executable;
+    // The package builder that ships with the program, started in place of
+    // PRAY.exe when the program folder holds none.
+    std::string bundled_builder;
     // How long after its start the builder may run before the build gives
     // up on it.
     std::chrono::milliseconds builder_timeout{std::chrono::seconds(60)};
@@ -97,8 +105,14 @@ struct BuildEnvironment {
     // builder again.
     std::chrono::milliseconds wake_up{50};
 
+    // Works the folders out from the running program's location; throws
+    // when the operating system cannot tell it.
     static BuildEnvironment ForThisProgram();
 };
+
+// The file name of the bundled builder: "ormel-pray", with ".exe" on
+// Windows.
+std::string BundledBuilderName();
 
 enum class BuildOutcome {
     Succeeded,   // the success message was shown and the clean-up done
@@ -107,11 +121,18 @@ enum class BuildOutcome {
 };
 
 // Runs one build, from the document to the clean-up, and leaves the compile
-// timer disarmed. Every failure shows the one failure message; the files
-// made until then stay, and a document stream left open is closed. A call
-// made while a build with the same handles runs (from an event pumped
-// during its wait) returns NotStarted and touches nothing, not even the
-// timer.
-BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles, const BuildEnvironment& environment);
+// timer disarmed. The environment is asked for first, inside the build, so
+// that a program folder that cannot be worked out is one more cause of the
+// failure message. Every failure shows the one failure message with its
+// cause beneath; the files made until then stay, and a document stream left
+// open is closed. A call made while a build with the same handles runs (from
+// an event pumped during its wait) returns NotStarted and touches nothing,
+// not even the timer.
+BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles,
+                      const std::function<BuildEnvironment()>& environment);
+inline BuildOutcome RunBuild(BuildHost& host, BuildHandles& handles,
+                             const BuildEnvironment& environment) {
+    return RunBuild(host, handles, [&environment] { return environment; });
+}
 
 }  // namespace ormel

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "agent/agent_description.h"
-#include "agent/text_line_sink.h"
+#include "platform/text_line_sink.h"
 
 namespace ormel {
 

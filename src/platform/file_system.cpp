@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <utility>
 
@@ -331,6 +333,8 @@ void FileSystemObject::CopyFile(const std::string& source, const std::string& de
                                 bool overwrite) {
     // O_NONBLOCK keeps a FIFO from hanging the open; it is refused below.
     Descriptor in(OpenRetrying(source, O_RDONLY | O_NONBLOCK));
+    if (in.get() < 0 && errno == ENOENT)
+        throw FileSystemError("no file \"" + source + "\" to copy");
     if (in.get() < 0) ThrowLastError("opening", source);
     struct stat from {};
     if (::fstat(in.get(), &from) != 0) ThrowLastError("examining", source);
@@ -378,5 +382,19 @@ bool IsSameExistingFile(const std::string& a, const std::string& b) {
 }
 
 #endif
+
+bool FileExists(const std::string& path) {
+    return IsRegularFile(path);
+}
+
+bool IsWindowsProgram(const std::string& path) {
+#ifdef _WIN32
+    std::ifstream file(std::filesystem::path(Utf8ToWide(path)), std::ios::binary);
+#else
+    std::ifstream file(path, std::ios::binary);
+#endif
+    char start[2] = {};
+    return file.read(start, 2) && start[0] == 'M' && start[1] == 'Z';
+}
 
 }  // namespace ormel

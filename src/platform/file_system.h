@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "agent/text_line_sink.h"
+#include "platform/text_line_sink.h"
 
 namespace ormel {
 
@@ -82,6 +82,12 @@ class FileSystemObject {
     // read-only and force is not set. "*" and "?" are ordinary characters.
     void DeleteFile(const std::string& path, bool force = false);
 };
+
+// True when the path names an existing regular file (or a link to one).
+bool FileExists(const std::string& path);
+
+// True when the file starts as every Windows program does, with "MZ".
+bool IsWindowsProgram(const std::string& path);
 
 // True when both paths exist and name the same file, however they are
 // spelled (another case on Windows, a link, a "." in between).

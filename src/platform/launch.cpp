@@ -1,5 +1,8 @@
 #include "platform/launch.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #ifdef _WIN32
@@ -8,12 +11,13 @@
 
 #include "platform/text_encoding.h"
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -46,6 +50,9 @@ void AppendQuoted(std::string& line, const std::string& argument) {
     line.append(2 * backslashes, '\\');
     line += '"';
 }
+
+// Only the end of a program's output is of use to the caller.
+constexpr std::int64_t kCapturedTail = 64 * 1024;
 
 #ifndef _WIN32
 
@@ -97,6 +104,44 @@ class SpawnAttributes {
     posix_spawnattr_t attributes_;
 };
 
+// The file actions of one start: the working folder, and the output streams
+// sent into the capture file.
+class SpawnFileActions {
+  public:
+    SpawnFileActions(const LaunchOptions& options, int output) {
+        posix_spawn_file_actions_init(&actions_);
+        if (output >= 0) {
+            posix_spawn_file_actions_adddup2(&actions_, output, STDOUT_FILENO);
+            posix_spawn_file_actions_adddup2(&actions_, output, STDERR_FILENO);
+        }
+        if (!options.working_folder.empty()) {
+            posix_spawn_file_actions_addchdir_np(&actions_, options.working_folder.c_str());
+        }
+    }
+    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions_); }
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+    const posix_spawn_file_actions_t* get() const { return &actions_; }
+
+  private:
+    posix_spawn_file_actions_t actions_;
+};
+
+// A temporary file that no other program can find: it is unlinked at once
+// and lives as long as its descriptor. The child gets it only through the
+// file actions.
+int OpenCaptureFile() {
+    std::string path = (std::filesystem::temp_directory_path() / "ormel-output-XXXXXX").string();
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) {
+        throw LaunchError("no file for the program's output in \"" + path +
+                          "\": " + std::strerror(errno));
+    }
+    ::unlink(path.c_str());
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    return fd;
+}
+
 #endif
 
 }  // namespace
@@ -114,12 +159,16 @@ std::string WindowsCommandLine(const std::string& program,
 }
 
 Process::Process(Process&& other) noexcept
-    : id_(std::exchange(other.id_, kNone)), exit_(other.exit_) {}
+    : id_(std::exchange(other.id_, kNone)),
+      output_(std::exchange(other.output_, kNone)),
+      exit_(other.exit_) {}
 
 Process& Process::operator=(Process&& other) noexcept {
     if (this != &other) {
         Release();
+        ReleaseOutput();
         id_ = std::exchange(other.id_, kNone);
+        output_ = std::exchange(other.output_, kNone);
         exit_ = other.exit_;
     }
     return *this;
@@ -127,28 +176,84 @@ Process& Process::operator=(Process&& other) noexcept {
 
 Process::~Process() {
     Release();
+    ReleaseOutput();
 }
 
 #ifdef _WIN32
 
+namespace {
+
+// A temporary file, deleted by Windows once the last handle to it (the
+// child's included) is closed. The child inherits the handle.
+HANDLE OpenCaptureFile() {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"orm", 0, name) == 0) {
+        throw LaunchError("no file for the program's output (Windows error " +
+                          std::to_string(GetLastError()) + ")");
+    }
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    const HANDLE file = CreateFileW(
+        name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        throw LaunchError("no file for the program's output (Windows error " +
+                          std::to_string(GetLastError()) + ")");
+    }
+    return file;
+}
+
+}  // namespace
+
 Process Launch(const std::string& program, const std::vector<std::string>& arguments,
-               WindowStyle style) {
+               const LaunchOptions& options) {
     const std::wstring application = Utf8ToWide(program);
     std::wstring command_line = Utf8ToWide(WindowsCommandLine(program, arguments));
+    const std::wstring working_folder = Utf8ToWide(options.working_folder);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (style == WindowStyle::MinimizedNoActivate) {
+    if (options.style == WindowStyle::MinimizedNoActivate) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
         startup.wShowWindow = SW_SHOWMINNOACTIVE;
     }
+    const HANDLE output = options.capture_output ? OpenCaptureFile() : INVALID_HANDLE_VALUE;
+    if (options.capture_output) {
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = output;
+    }
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &started)) {
+    if (!CreateProcessW(application.c_str(), command_line.data(), nullptr, nullptr,
+                        options.capture_output ? TRUE : FALSE, 0, nullptr,
+                        working_folder.empty() ? nullptr : working_folder.c_str(), &startup,
+                        &started)) {
+        const DWORD error = GetLastError();
+        if (options.capture_output) CloseHandle(output);
         throw LaunchError("starting \"" + program + "\" failed (Windows error " +
-                          std::to_string(GetLastError()) + ")");
+                          std::to_string(error) + ")");
     }
     CloseHandle(started.hThread);
-    return Process(reinterpret_cast<std::intptr_t>(started.hProcess));
+    return Process(reinterpret_cast<std::intptr_t>(started.hProcess),
+                   options.capture_output ? reinterpret_cast<std::intptr_t>(output) : Process::kNone);
+}
+
+std::string Process::CapturedOutput() const {
+    if (output_ == kNone) return {};
+    const HANDLE file = reinterpret_cast<HANDLE>(output_);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) return {};
+    const std::int64_t start = std::max<std::int64_t>(0, size.QuadPart - kCapturedTail);
+    std::string text(static_cast<std::size_t>(size.QuadPart - start), '\0');
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(start & 0xFFFFFFFF);
+    at.OffsetHigh = static_cast<DWORD>(start >> 32);
+    DWORD got = 0;
+    if (!text.empty() && !ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &got, &at)) {
+        return {};
+    }
+    text.resize(got);
+    return text;
 }
 
 std::optional<ProcessExit> Process::Poll() {
@@ -171,10 +276,36 @@ void Process::Release() noexcept {
     if (id_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(id_, kNone)));
 }
 
+void Process::ReleaseOutput() noexcept {
+    if (output_ != kNone) CloseHandle(reinterpret_cast<HANDLE>(std::exchange(output_, kNone)));
+}
+
+std::optional<std::string> FindOnPath(const std::string& name) {
+    const wchar_t* path = _wgetenv(L"PATH");
+    if (!path) return std::nullopt;
+    std::wstring folders(path);
+    std::size_t begin = 0;
+    while (begin <= folders.size()) {
+        const std::size_t end = std::min(folders.find(L';', begin), folders.size());
+        const std::filesystem::path folder(folders.substr(begin, end - begin));
+        begin = end + 1;
+        if (folder.empty()) continue;
+        for (const auto& candidate :
+             {folder / Utf8ToWide(name), folder / Utf8ToWide(name + ".exe")}) {
+            std::error_code error;
+            if (std::filesystem::is_regular_file(candidate, error)) {
+                return WideToUtf8(candidate.wstring());
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 #else
 
+// POSIX programs have no start-up window style.
 Process Launch(const std::string& program, const std::vector<std::string>& arguments,
-               WindowStyle /*style: POSIX programs have no start-up window style*/) {
+               const LaunchOptions& options) {
     ReapAbandoned();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -183,13 +314,28 @@ Process Launch(const std::string& program, const std::vector<std::string>& argum
     }
     argv.push_back(nullptr);
     const SpawnAttributes attributes;
+    const int output = options.capture_output ? OpenCaptureFile() : -1;
+    const SpawnFileActions actions(options, output);
     pid_t pid = 0;
     const int error =
-        posix_spawn(&pid, program.c_str(), nullptr, attributes.get(), argv.data(), environ);
+        posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) {
+        if (output >= 0) ::close(output);
         throw LaunchError("starting \"" + program + "\" failed: " + std::strerror(error));
     }
-    return Process(pid);
+    return Process(pid, output >= 0 ? output : Process::kNone);
+}
+
+std::string Process::CapturedOutput() const {
+    if (output_ == kNone) return {};
+    const int fd = static_cast<int>(output_);
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) return {};
+    const std::int64_t start = std::max<std::int64_t>(0, status.st_size - kCapturedTail);
+    std::string text(static_cast<std::size_t>(status.st_size - start), '\0');
+    const ssize_t got = ::pread(fd, text.data(), text.size(), start);
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return text;
 }
 
 std::optional<ProcessExit> Process::Poll() {
@@ -204,6 +350,30 @@ std::optional<ProcessExit> Process::Poll() {
     exit_ = got > 0 ? ExitOf(status) : ProcessExit{false, 0};
     id_ = kNone;
     return exit_;
+}
+
+void Process::ReleaseOutput() noexcept {
+    if (output_ != kNone) ::close(static_cast<int>(std::exchange(output_, kNone)));
+}
+
+std::optional<std::string> FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    if (!path) return std::nullopt;
+    const std::string folders(path);
+    std::size_t begin = 0;
+    while (begin <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', begin), folders.size());
+        const std::string folder = folders.substr(begin, end - begin);
+        begin = end + 1;
+        if (folder.empty()) continue;
+        const std::string candidate = folder + "/" + name;
+        struct stat status {};
+        if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0) {
+            return candidate;
+        }
+    }
+    return std::nullopt;
 }
 
 void Process::Release() noexcept {

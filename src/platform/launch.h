@@ -18,6 +18,15 @@ class LaunchError : public std::runtime_error {
 // How the started program's window first appears (Windows only).
 enum class WindowStyle { Normal, MinimizedNoActivate };
 
+struct LaunchOptions {
+    WindowStyle style = WindowStyle::Normal;
+    // The folder the program starts in; empty: the caller's current folder.
+    std::string working_folder;
+    // Collects what the program writes to its standard output and error
+    // streams, for CapturedOutput(); otherwise it inherits the caller's.
+    bool capture_output = false;
+};
+
 struct ProcessExit {
     // False when the process was killed by a signal or its end could not be
     // learnt; the code then means nothing.
@@ -39,23 +48,42 @@ class Process {
     // ended (the same exit on every later call).
     std::optional<ProcessExit> Poll();
 
+    // What the program has written so far to its output streams, when they
+    // were captured; empty otherwise.
+    std::string CapturedOutput() const;
+
   private:
-    friend Process Launch(const std::string&, const std::vector<std::string>&, WindowStyle);
-    explicit Process(std::intptr_t id) : id_(id) {}
+    friend Process Launch(const std::string&, const std::vector<std::string>&,
+                          const LaunchOptions&);
+    Process(std::intptr_t id, std::intptr_t output) : id_(id), output_(output) {}
     void Release() noexcept;
+    void ReleaseOutput() noexcept;
 
     static constexpr std::intptr_t kNone = -1;
     std::intptr_t id_;  // the process id on POSIX, the process handle on Windows
+    // The file that receives the captured output: a descriptor on POSIX, a
+    // handle on Windows; it is deleted when it is released.
+    std::intptr_t output_;
     std::optional<ProcessExit> exit_;
 };
 
-// Starts program with the arguments, in the current folder and with the
-// current environment; no shell sees them. On Windows the program's path is
+// Starts program with the arguments and the current environment, in the
+// options' working folder; no shell sees them. On Windows the program's path is
 // also the application name, and the command line is the program's path and
 // each argument in double quotes (WindowsCommandLine). Throws LaunchError
 // when the program cannot be started, for instance when it does not exist.
 Process Launch(const std::string& program, const std::vector<std::string>& arguments,
-               WindowStyle style);
+               const LaunchOptions& options);
+inline Process Launch(const std::string& program, const std::vector<std::string>& arguments,
+                      WindowStyle style) {
+    LaunchOptions options;
+    options.style = style;
+    return Launch(program, arguments, options);
+}
+
+// Finds an executable by its name in the folders of the PATH environment
+// variable; none when no folder holds one.
+std::optional<std::string> FindOnPath(const std::string& name);
 
 // The command line Launch gives Windows: every part in double quotes, so
 // that a path with blanks ("C:\Program Files\...") stays one part, with

@@ -4,7 +4,10 @@
 #include <QDesktopServices>
 #include <QDir>
 
-#include "ui/browser_start.h"
+#include <string>
+#include <vector>
+
+#include "platform/launch.h"
 
 namespace ormel::ui {
 
@@ -14,21 +17,36 @@ QString HelpPageAddress() {
 }
 
 QString HelpCommandLine(const QString& address) {
-    return QLatin1String(kHelpBrowser) + QLatin1String(" \"") + address + QLatin1Char('"');
+    return QString::fromStdString(WindowsCommandLine(kHelpBrowser, {address.toStdString()}));
 }
+
+namespace {
+
+// Starts the program without waiting for it; the process handle goes at
+// once, which leaves the program running.
+bool StartProgram(const QString& program, const QStringList& arguments) {
+    std::vector<std::string> parts;
+    for (const QString& argument : arguments) parts.push_back(argument.toStdString());
+    try {
+        Launch(program.toStdString(), parts, WindowStyle::Normal);
+        return true;
+    } catch (const LaunchError&) {
+        return false;
+    }
+}
+
+}  // namespace
 
 HelpLaunchers SystemHelpLaunchers() {
     return {
-        [](const QString& program, const QString& commandLine) {
-            return StartInNormalWindow(program.toStdWString(), commandLine.toStdWString());
-        },
+        StartProgram,
         [](const QUrl& url) { return QDesktopServices::openUrl(url); },
     };
 }
 
 void OpenHelpPage(const HelpLaunchers& launchers) {
     const QString address = HelpPageAddress();
-    if (launchers.startProgram(QLatin1String(kHelpBrowser), HelpCommandLine(address))) return;
+    if (launchers.startProgram(QLatin1String(kHelpBrowser), {address})) return;
     launchers.openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(address)));
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 namespace ormel::ui {
@@ -18,16 +19,17 @@ inline constexpr char kHelpBrowser[] = R"(C:\Program Files\Internet Explorer\iex
 // platform's own separators.
 QString HelpPageAddress();
 
-// The browser's command line for an address: the browser's path unquoted, one
-// blank, and the address in double quotes.
+// The browser's command line on Windows for an address: the browser's path
+// and the address, each in double quotes. The path holds blanks; unquoted,
+// the browser would take its second word for the address to open.
 QString HelpCommandLine(const QString& address);
 
 // The two ways the Help command can show the page. Tests put stand-ins here to
 // see what would be started without starting anything.
 struct HelpLaunchers {
-    // Starts `program` with the whole `commandLine` in a normal window that
-    // takes the focus, without waiting; false when it could not be started.
-    std::function<bool(const QString& program, const QString& commandLine)> startProgram;
+    // Starts `program` with the arguments in a normal window that takes the
+    // focus, without waiting; false when it could not be started.
+    std::function<bool(const QString& program, const QStringList& arguments)> startProgram;
     // Opens `url` in the desktop's default browser; false when that failed.
     std::function<bool(const QUrl& url)> openUrl;
 };

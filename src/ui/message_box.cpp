@@ -3,27 +3,11 @@
 #include <QMessageBox>
 
 namespace ormel::ui {
-namespace {
 
-RecordMessages* recorder = nullptr;
-
-}  // namespace
-
-RecordMessages::RecordMessages() : previous_(recorder) {
-    recorder = this;
-}
-
-RecordMessages::~RecordMessages() {
-    recorder = previous_;
-}
-
-void ShowMessage(QWidget* parent, const QString& text) {
-    if (recorder) {
-        recorder->shown_.append(text);
-        return;
-    }
+void ShowMessage(QWidget* parent, const QString& text, const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, kMessageCaption, text, QMessageBox::Ok, parent);
     box.setObjectName("messageBox");
+    box.setInformativeText(detail);
     box.exec();
 }
 

@@ -2,8 +2,9 @@
 // icon and a single OK button.
 #pragma once
 
+#include <functional>
+
 #include <QString>
-#include <QStringList>
 
 class QWidget;
 
@@ -11,24 +12,13 @@ namespace ormel::ui {
 
 inline constexpr char kMessageCaption[] = "Vantrel";
 
-// Shows the text and returns when the author has pressed OK.
-void ShowMessage(QWidget* parent, const QString& text);
+// Shows the text, with the detail beneath it as the box's informative text
+// when there is one, and returns when the author has pressed OK.
+void ShowMessage(QWidget* parent, const QString& text, const QString& detail = {});
 
-// For tests: while an object of this class lives, messages are recorded in
-// it instead of being shown, so no test waits on a modal box.
-class RecordMessages {
-  public:
-    RecordMessages();
-    ~RecordMessages();
-    RecordMessages(const RecordMessages&) = delete;
-    RecordMessages& operator=(const RecordMessages&) = delete;
-
-    const QStringList& shown() const { return shown_; }
-
-  private:
-    friend void ShowMessage(QWidget*, const QString&);
-    QStringList shown_;
-    RecordMessages* previous_;
-};
+// How a window shows its messages; tests put a recorder here, so that no
+// test waits on a modal box.
+using MessagePresenter =
+    std::function<void(QWidget* parent, const QString& text, const QString& detail)>;
 
 }  // namespace ormel::ui

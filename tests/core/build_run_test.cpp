@@ -72,11 +72,15 @@ struct Bench : BuildHost {
     fs::path agent_folder = program / "Lantern";
     AgentRecord agent = Lantern();
     BuildHandles handles;
-    BuildEnvironment environment{ToUtf8(program), ToUtf8(program / "ormel.exe")};
-    int timer_interval = 1;  // armed by the OK that asked for the build
+    // No bundled builder unless a case puts one there.
+    BuildEnvironment environment{ToUtf8(program), ToUtf8(program / "ormel.exe"),
+                                 ToUtf8(root.path() / "bundled" / "ormel-pray")};
+    fs::path builder_folder = program;  // where the started builder records
+    int timer_interval = 1;             // armed by the OK that asked for the build
     bool load_finished = false;
     int ticks = 0;
-    std::vector<std::string> events;  // the messages by their text
+    std::vector<std::string> events;   // the messages by their text
+    std::vector<std::string> details;  // what the messages gave beneath the text
     std::vector<milliseconds> waits;
     std::function<void()> during_progress;  // at its fifth tick
     std::function<void()> on_message;
@@ -91,7 +95,7 @@ struct Bench : BuildHost {
     }
     ~Bench() override {
         // No builder may outlive the folder it runs in.
-        if (handles.Builder) ReleaseAndAwait(program, *handles.Builder);
+        if (handles.Builder) ReleaseAndAwait(builder_folder, *handles.Builder);
     }
     BuildOutcome Tick() { return RunBuild(*this, handles, environment); }
 
@@ -108,8 +112,9 @@ struct Bench : BuildHost {
             events.push_back("progress done");
         }
     }
-    void ShowMessage(const std::string& text) override {
+    void ShowMessage(const std::string& text, const std::string& detail) override {
         events.push_back(text);
+        details.push_back(detail);
         if (on_message) on_message();
     }
     void SetCompileTimerInterval(int interval) override { timer_interval = interval; }
@@ -123,7 +128,8 @@ struct BuildCase {
     std::function<void(Bench&)> arrange;
     const char* staged;  // beside the builder when it starts; null: never started
     std::vector<std::string> messages;
-    const char* left;  // the files the build adds
+    const char* left;        // the files the build adds
+    const char* cause = "";  // how the failure message's detail starts
 };
 
 std::function<void(Bench&)> Orders(const char* orders) {
@@ -131,6 +137,15 @@ std::function<void(Bench&)> Orders(const char* orders) {
 }
 std::function<void(Bench&)> Remove(const char* file) {
     return [file](Bench& b) { fs::remove(b.program / file); };
+}
+// No PRAY.exe: the bundled builder, with its orders, takes its place.
+std::function<void(Bench&)> Bundled(const char* orders) {
+    return [orders](Bench& b) {
+        fs::remove(b.program / "PRAY.exe");
+        b.builder_folder = b.root.path() / "bundled";
+        fs::create_directories(b.builder_folder);
+        InstallStandIn(b.builder_folder, orders, "ormel-pray");
+    };
 }
 // Slot 5 names a file of the agent folder, however it is named.
 std::function<void(Bench&)> SlotFile(const char* file, const char* ext) {
@@ -193,22 +208,32 @@ const BuildCase kBuildCases[] = {
      [](Bench& b) { b.during_progress = [&b] { EXPECT_EQ(b.Tick(), BuildOutcome::NotStarted); }; },
      kLantern, kSucceeds, ""},
     // The failure path deletes nothing: what was made until then stays.
-    {"AgentFolderMissing", [](Bench& b) { b.agent.name = "Lanterne"; }, nullptr, kFails, ""},
+    {"AgentFolderMissing", [](Bench& b) { b.agent.name = "Lanterne"; }, nullptr, kFails, "",
+     "opening \""},
     {"WriterFails", [](Bench& b) { b.agent.Slot(5).category.reset(); }, nullptr, kFails,
      "Lantern/Lantern.txt"},
     {"SlotFileMissing", Remove("Lantern/glow.wav"), nullptr, kFails,
-     "Lantern/Lantern.txt lantern.c16"},
+     "Lantern/Lantern.txt lantern.c16", "no file \""},
     {"ScriptMissing", Remove("Lantern/lantern.cos"), nullptr, kFails,
      "Lantern/Lantern.txt lantern.c16 glow.wav"},
-    {"BuilderMissing", Remove("PRAY.exe"), nullptr, kFails, kAllLeft},
-    {"BuilderExits3", Orders("exit 3"), kLantern, kFails, kAllLeft},
-    {"BuilderCrashes", Orders("crash"), kLantern, kFails, kAllLeft},
+    {"NoBuilderAtAll", Remove("PRAY.exe"), nullptr, kFails, kAllLeft, "there is no builder"},
+    {"BuilderExits3", Orders("exit 3"), kLantern, kFails, kAllLeft,
+     "the builder ended with status 3"},
+    {"BuilderCrashes", Orders("crash"), kLantern, kFails, kAllLeft, "the builder crashed"},
+    // The builder's own last five lines tell the author why.
+    {"BuilderSaysWhy", Orders("say 1\nsay 2\nsay 3\nsay 4\nsay 5\nsay 6\nexit 1"), kLantern, kFails,
+     kAllLeft, "2\n3\n4\n5\n6"},
+    // Without PRAY.exe the bundled builder runs in its place, in the program
+    // folder, and counts only when the package is there.
+    {"BundledBuilder", Bundled("touch Lantern.agent"), kLantern, kSucceeds, "Lantern.agent"},
+    {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
+     "the builder ended without making"},
     {"BuilderStillRunningAtTheDeadline",
      [](Bench& b) {
          InstallStandIn(b.program, "wait_for_release");
          b.environment.builder_timeout = 300ms;
      },
-     kLantern, kFails, kAllLeft},
+     kLantern, kFails, kAllLeft, "the builder was still running after 300 ms"},
     // Deletions run in slot order, then the document, the script's copy and
     // the document's copy; a read-only file stops them after the report.
     {"CopyMadeReadOnlyByTheBuilder", Orders("make_read_only glow.wav"), kLantern,
@@ -220,6 +245,8 @@ const BuildCase kBuildCases[] = {
      "Lantern/Lantern.txt lantern.c16"},
     {"SlotNamedLikeTheProgram", SlotFile("ormel", ".exe"), nullptr, kFails,
      "Lantern/Lantern.txt lantern.c16"},
+    {"SlotNamedLikeThePackage", SlotFile("Lantern", ".agent"), nullptr, kFails,
+     "Lantern/Lantern.txt lantern.c16"},
 #ifdef _WIN32
     {"SlotNamedLikeTheBuilderInOtherCase", SlotFile("pray", ".EXE"), nullptr, kFails,
      "Lantern/Lantern.txt lantern.c16"},
@@ -230,16 +257,9 @@ const BuildCase kBuildCases[] = {
     {"NameDot", [](Bench& b) { b.agent.name = "."; }, nullptr, kFails, ""},
     {"ScriptLeadingUp", [](Bench& b) { b.agent.cos_file = "..\\lantern"; }, nullptr, kFails, ""},
     {"SlotLeadingUp", [](Bench& b) { b.agent.Use(5, "../glow", ".wav"); }, nullptr, kFails, ""},
-    // With no name the agent folder is the program folder: the first copy
-    // is onto itself, fails and damages nothing.
-    {"EmptyName",
-     [](Bench& b) {
-         for (const char* name : {"lantern.c16", "glow.wav", "lantern.cos"}) {
-             fs::copy_file(b.agent_folder / name, b.program / name);
-         }
-         b.agent.name = "";
-     },
-     nullptr, kFails, ".txt"},
+    // With no name the agent folder would be the program folder itself.
+    {"EmptyName", [](Bench& b) { b.agent.name = ""; }, nullptr, kFails, "",
+     "the agent has no name"},
 };
 
 Names Split(const char* names) {
@@ -262,18 +282,22 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
     if (c.staged) events = {"progress shown", "progress done", "busy", "not busy"};
     events.insert(events.end(), c.messages.begin(), c.messages.end());
     EXPECT_EQ(bench.events, events);
+    if (!succeeded) {
+        EXPECT_THAT(bench.details.back(), ::testing::StartsWith(c.cause));
+    }
     EXPECT_EQ(bench.timer_interval, 0);
     const auto& stream = bench.handles.AgentFile;
     EXPECT_FALSE(stream && stream->IsOpen());
     // The wait blocks in short slices and never spins.
     EXPECT_THAT(bench.waits, Each(AllOf(Gt(0ms), Le(50ms))));
 
-    const auto runs = StandInRuns(bench.program);
+    const auto runs = StandInRuns(bench.builder_folder);
     ASSERT_EQ(runs.size(), c.staged ? 1u : 0u);
     if (c.staged) {
         const fs::path document =
             bench.program / FromUtf8(agent.name) / FromUtf8(agent.name + ".txt");
         EXPECT_EQ(runs[0].arguments, std::vector{ToUtf8(document)});
+        EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
         Names beside = Split(c.staged);
         for (const auto& [path, bytes] : before) {
             if (path.find('/') == std::string::npos) beside.insert(path);
@@ -298,6 +322,38 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, BuildRun, ::testing::ValuesIn(kBuildCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+#ifndef _WIN32
+// A PRAY.exe made for Windows runs through the wine found on PATH, with the
+// same document, in the program folder; without wine the author learns why.
+TEST(BuildRunOutsideWindows, StartsAWindowsBuilderThroughWine) {
+    const std::string path = std::getenv("PATH");
+    for (const bool wine_installed : {true, false}) {
+        Bench bench;
+        WriteBytes(bench.program / "PRAY.exe", "MZ, a Windows program");
+        const fs::path bin = bench.root.path() / "bin";
+        fs::create_directories(bin);
+        if (wine_installed) InstallStandIn(bin, "", "wine");
+        bench.builder_folder = bin;
+        setenv("PATH", ToUtf8(bin).c_str(), 1);
+        const BuildOutcome outcome = bench.Tick();
+        setenv("PATH", path.c_str(), 1);
+
+        const auto runs = StandInRuns(bin);
+        if (wine_installed) {
+            EXPECT_EQ(outcome, BuildOutcome::Succeeded);
+            ASSERT_EQ(runs.size(), 1u);
+            EXPECT_EQ(runs[0].arguments,
+                      (std::vector{ToUtf8(bench.program / "PRAY.exe"),
+                                   ToUtf8(bench.agent_folder / "Lantern.txt")}));
+            EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
+        } else {
+            EXPECT_EQ(outcome, BuildOutcome::Failed);
+            EXPECT_THAT(bench.details.back(), ::testing::HasSubstr("is a Windows program"));
+        }
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace ormel::test

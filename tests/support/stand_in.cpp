@@ -11,10 +11,11 @@ namespace ormel::test {
 
 namespace fs = std::filesystem;
 
-void InstallStandIn(const fs::path& program_folder, std::string_view orders) {
+void InstallStandIn(const fs::path& program_folder, std::string_view orders,
+                    const std::string& name) {
     // The stand-in is built beside the test program.
     const fs::path stand_in = FromUtf8(ProgramFolder()) / ORMEL_STAND_IN_BUILDER;
-    fs::copy_file(stand_in, program_folder / "PRAY.exe", fs::copy_options::overwrite_existing);
+    fs::copy_file(stand_in, program_folder / FromUtf8(name), fs::copy_options::overwrite_existing);
     if (!orders.empty()) WriteBytes(program_folder / "stand_in.control", std::string(orders));
 }
 

@@ -20,9 +20,11 @@ struct StandInRun {
     std::optional<std::string> ended;       // its exit code, or "crash"
 };
 
-// Copies the stand-in into the folder as PRAY.exe, with its orders (the
-// lines of stand_in.control; none gives a builder that ends at once with 0).
-void InstallStandIn(const std::filesystem::path& program_folder, std::string_view orders = {});
+// Copies the stand-in into the folder as PRAY.exe (or another name), with its
+// orders (the lines of stand_in.control; none gives a builder that ends at
+// once with 0).
+void InstallStandIn(const std::filesystem::path& program_folder, std::string_view orders = {},
+                    const std::string& name = "PRAY.exe");
 
 // Every start recorded in the folder, oldest first.
 std::vector<StandInRun> StandInRuns(const std::filesystem::path& program_folder);

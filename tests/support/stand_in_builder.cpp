@@ -1,17 +1,22 @@
 // Stands in for PRAY.exe in the tests, which copy it into a program folder
 // under that name. It appends to "stand_in.record" beside itself the lines
 // "start", "arg <a>" for each argument, "cwd <its working folder>", "beside
-// <f>" for each file beside it but its own stand_in.* files, and, when about
-// to end, "ended <exit code, or crash>". The build fixes its command line,
-// so it takes its orders from the lines of "stand_in.control" beside it:
+// <f>" for each file in its working folder but the stand_in.* files, and,
+// when about to end, "ended <exit code, or crash>". The build fixes its
+// command line, so it takes its orders from the lines of "stand_in.control"
+// beside it:
 //   make_read_only <path>   mark a file (relative to its folder, "/"
 //                           separated) read-only, as the author's tools may
 //   wait_for_release        wait until "stand_in.release" appears beside it
 //   sleep_ms <n>            sleep n milliseconds
+//   say <text>              write the text as a line to its error stream
+//   touch <name>            make an empty file in its working folder, as a
+//                           builder makes its package
 //   exit <n>                end with status n (0 without this line)
 //   crash                   end as a crashed program does
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -81,7 +86,9 @@ int main(int argc, char** argv) {
     std::string start = "start\n";
     for (const std::string& argument : Arguments(argc, argv)) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
-    for (const std::string& name : FilesBeside(folder)) start += "beside " + name + "\n";
+    for (const std::string& name : FilesBeside(fs::current_path())) {
+        start += "beside " + name + "\n";
+    }
     Record(folder, start);
 
     int exit_code = 0;
@@ -100,6 +107,8 @@ int main(int argc, char** argv) {
         if (order == "sleep_ms") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         }
+        if (order == "say") std::fprintf(stderr, "%s\n", value.c_str());
+        if (order == "touch") std::ofstream(fs::current_path() / FromUtf8(value));
         if (order == "exit") exit_code = std::stoi(value);
         if (order == "crash") crash = true;
     }

@@ -24,7 +24,7 @@ void WindowTest::cleanup() {
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
         .startProgram = [count = help_starts_](const QString&,
-                                               const QString&) { return ++*count > 0; },
+                                               const QStringList&) { return ++*count > 0; },
         .openUrl = [](const QUrl&) { return false; },
     });
     window_->show();

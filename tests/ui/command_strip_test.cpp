@@ -79,8 +79,8 @@ class CommandStripTest : public WindowTest {
         QStringList opened;
         window->SetHelpLaunchers({
             .startProgram =
-                [&](const QString& program, const QString& command_line) {
-                    started << program << command_line;
+                [&](const QString& program, const QStringList& arguments) {
+                    started << program << arguments;
                     if (browser == "throws") throw std::runtime_error("no browser");
                     return browser == "starts";
                 },
@@ -93,8 +93,10 @@ class CommandStripTest : public WindowTest {
         window.ClickTab(2);
         const QString page = QCoreApplication::applicationDirPath() + "/ormel-help.html";
         const QString iexplore = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
-        QCOMPARE(started,
-                 QStringList({iexplore, iexplore + " \"" + QDir::toNativeSeparators(page) + "\""}));
+        QCOMPARE(started, QStringList({iexplore, QDir::toNativeSeparators(page)}));
+        // Quoted whole: a path with blanks would otherwise split at its first one.
+        QCOMPARE(ui::HelpCommandLine(QDir::toNativeSeparators(page)),
+                 '"' + iexplore + "\" \"" + QDir::toNativeSeparators(page) + '"');
         QCOMPARE(opened, falls_back ? QStringList{page} : QStringList{});
         QCoreApplication::processEvents();
         for (const QWidget* shown : QApplication::topLevelWidgets()) {

@@ -11,11 +11,13 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "agent/agent_description.h"
 #include "agent/build_run.h"
 #include "ui/help.h"
+#include "ui/message_box.h"
 
 class QGroupBox;
 class QLineEdit;
@@ -58,9 +60,12 @@ class frmAW : public QWidget, public AgentDescription {
     void SetCompileTimerInterval(int ms);
     int CompileTimerInterval() const;
     void SetBuildRun(BuildRun run);
-    // Where the build works: the program's own folder unless a test puts a
-    // temporary one in its place.
+    // Where the build works: the program's own folder, worked out when a
+    // build starts, unless a test puts a temporary one in its place.
     void SetBuildEnvironment(BuildEnvironment environment);
+    // How the window shows its messages: in the real message box unless a
+    // test records them instead.
+    void SetMessagePresenter(MessagePresenter presenter);
     // Shows the progress window frmLoad, modeless; returns at once.
     void ShowProgressWindow();
     // True from a tick of tmrCompileIt until its build has ended.
@@ -125,8 +130,9 @@ class frmAW : public QWidget, public AgentDescription {
     std::vector<std::pair<int, QWidget*>> tab_stops_;
 
     BuildRun build_run_;
-    BuildEnvironment build_environment_;
+    std::optional<BuildEnvironment> build_environment_;
     HelpLaunchers help_launchers_;
+    MessagePresenter message_presenter_;
     bool build_running_ = false;
     // The author closed the window during a build: it closes once the build
     // has reported and cleaned up.

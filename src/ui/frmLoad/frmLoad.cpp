@@ -6,8 +6,11 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
+#include <stdexcept>
+#include <string>
 
 #include "ui/frmAW/frmAW.h"
+#include "ui/single_window.h"
 #include "ui/twips.h"
 
 namespace ormel::ui {
@@ -18,34 +21,47 @@ constexpr int kClientWidth = 2295;
 constexpr int kClientHeight = 735;
 constexpr TwipsRect kBarRect{120, 360, 2055, 255};
 constexpr TwipsRect kLabelRect{120, 120, 2295, 255};
-constexpr int kTickMs = 100;
+constexpr std::chrono::milliseconds kDesignTickInterval{100};
 constexpr int kSteps = 10;
 
-// The one open progress window.
-QPointer<frmLoad>& OpenWindow() {
-    static QPointer<frmLoad> window;
+std::chrono::milliseconds& TickIntervalSetting() {
+    static std::chrono::milliseconds interval = kDesignTickInterval;
+    return interval;
+}
+
+SingleWindow<frmLoad>& TheWindow() {
+    static SingleWindow<frmLoad> window;
     return window;
 }
 
 }  // namespace
 
 frmLoad* frmLoad::ShowFor(frmAW& main) {
-    QPointer<frmLoad>& window = OpenWindow();
-    if (!window) {
-        window = new frmLoad(main);
+    return TheWindow().Show([&] {
+        auto* window = new frmLoad(main);
         window->CentreOnScreen();
-    }
-    window->show();
-    return window;
+        return window;
+    });
 }
 
 frmLoad* frmLoad::Current() {
-    return OpenWindow();
+    return TheWindow().Open();
+}
+
+void frmLoad::SetTickInterval(std::chrono::milliseconds interval) {
+    if (interval.count() <= 0) {
+        throw std::out_of_range("tick interval " + std::to_string(interval.count()) +
+                                " ms is not positive");
+    }
+    TickIntervalSetting() = interval;
+}
+
+std::chrono::milliseconds frmLoad::TickInterval() {
+    return TickIntervalSetting();
 }
 
 frmLoad::frmLoad(frmAW& main) : main_(&main) {
     setObjectName("frmLoad");
-    setAttribute(Qt::WA_DeleteOnClose);
     // No title bar, no close box, no task-bar entry.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     // The fixed dialog frame, drawn inside the client area.
@@ -54,7 +70,7 @@ frmLoad::frmLoad(frmAW& main) : main_(&main) {
 
     tmrLoad_ = new QTimer(this);
     tmrLoad_->setObjectName("tmrLoad");
-    tmrLoad_->setInterval(kTickMs);
+    tmrLoad_->setInterval(TickIntervalSetting());
     connect(tmrLoad_, &QTimer::timeout, this, &frmLoad::tmrLoad_Timer);
 
     pbrLoad_ = new QProgressBar(this);
@@ -93,7 +109,7 @@ void frmLoad::tmrLoad_Timer() {
 
 void frmLoad::closeEvent(QCloseEvent* event) {
     tmrLoad_->stop();
-    if (OpenWindow() == this) OpenWindow() = nullptr;
+    TheWindow().Closed(this);
     if (main_) main_->LoadFinished = true;
     event->accept();
 }
