@@ -1,7 +1,8 @@
 // Stands in for PRAY.exe in the tests, which copy it into a program folder
 // under that name. It appends to "stand_in.record" beside itself the lines
 // "start", "arg <a>" for each argument, "cwd <its working folder>", "beside
-// <f>" for each file in its working folder but the stand_in.* files, and,
+// <f>" for each file in its working folder but the stand_in.* files, on
+// Windows "show <the window style it was started with, or none>", and,
 // when about to end, "ended <exit code, or crash>". The build fixes its
 // command line, so it takes its orders from the lines of "stand_in.control"
 // beside it:
@@ -71,6 +72,20 @@ void Record(const fs::path& folder, const std::string& text) {
     std::ofstream(folder / "stand_in.record", std::ios::binary | std::ios::app) << text;
 }
 
+// How the starter asked its window to appear: "show <SW_ value>" when it set
+// one (STARTF_USESHOWWINDOW), "show none" when not; nothing off Windows.
+std::string StartWindowStyle() {
+#ifdef _WIN32
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    GetStartupInfoW(&startup);
+    if (!(startup.dwFlags & STARTF_USESHOWWINDOW)) return "show none\n";
+    return "show " + std::to_string(startup.wShowWindow) + "\n";
+#else
+    return {};
+#endif
+}
+
 [[noreturn]] void Crash() {
 #ifdef _WIN32
     // What Windows reports for a program that hit an access violation.
@@ -86,6 +101,7 @@ int main(int argc, char** argv) {
     std::string start = "start\n";
     for (const std::string& argument : Arguments(argc, argv)) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
+    start += StartWindowStyle();
     for (const std::string& name : FilesBeside(fs::current_path())) {
         start += "beside " + name + "\n";
     }
