@@ -1,27 +1,70 @@
-// Draws the program's three windows into PNG files, for the README and for looking
-// at them without a desktop: ormel_screenshots [folder] (default: docs).
-// Run it offscreen: QT_QPA_PLATFORM=offscreen ormel_screenshots docs
+// Draws the program's three windows and its two message boxes into PNG files,
+// for the README and for looking at them without a desktop:
+//   ormel_screenshots [folder] (default: docs)
+// Offscreen (QT_QPA_PLATFORM=offscreen) it draws each window's client area.
+// With the windows platform (ormel.exe's, under Wine) it takes each window
+// from the screen with its frame, so the caption shows as the author sees it.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <cstdio>
+#include <string>
 
+#include "agent/build_run.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
+#include "ui/message_box.h"
 
 namespace {
 
+bool OnScreenWithFrame() {
+    return QGuiApplication::platformName() == QLatin1String("windows");
+}
+
+QPixmap Picture(QWidget& window) {
+    if (!OnScreenWithFrame()) return window.grab();
+    const QRect frame = window.frameGeometry();
+    return window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+}
+
 bool Save(QWidget& window, const QDir& folder, const QString& file) {
-    QApplication::processEvents();
+    // The window system needs a moment to draw a new window on the screen.
+    for (int round = 0; round < 10; ++round) {
+        QApplication::processEvents();
+        if (OnScreenWithFrame()) QThread::msleep(50);
+    }
     const QString path = folder.filePath(file);
-    if (!window.grab().save(path)) {
+    if (!Picture(window).save(path)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
-    std::printf("%s\n", qPrintable(path));
+    std::printf("%s (client area %d x %d)\n", qPrintable(path), window.width(), window.height());
     return true;
+}
+
+// Shows the message as the program does, draws its box once it is up, and
+// answers it with OK.
+bool SaveMessage(QWidget& parent, const std::string& text, const QDir& folder,
+                 const QString& file) {
+    bool saved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible()) return;
+        poll.stop();
+        saved = Save(*box, folder, file);
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start(50);
+    ormel::ui::ShowMessage(&parent, QString::fromStdString(text));
+    return saved;
 }
 
 }  // namespace
@@ -47,8 +90,15 @@ int main(int argc, char** argv) {
 
     QPointer<ormel::ui::frmCompileIt> dialog = ormel::ui::frmCompileIt::ShowSingle([] {});
     saved = Save(*dialog, folder, "frmCompileIt.png") && saved;
-
     ormel::ui::frmCompileIt::CloseIfOpen();
+
+    saved = SaveMessage(*main_window, ormel::BuildSucceededMessage("Lantern"), folder,
+                        "message-success.png") &&
+            saved;
+    saved = SaveMessage(*main_window, std::string(ormel::kBuildFailedMessage), folder,
+                        "message-failure.png") &&
+            saved;
+
     delete main_window;
     return saved ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 // against the stand-in builder in a temporary program folder, and answer the
 // real message box.
 #include <QMessageBox>
+#include <QOperatingSystemVersion>
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "support/temp_folder.h"
 #include "support/ui_windows.h"
 #include "ui/frmLoad/frmLoad.h"
+#include "ui/help.h"
 
 namespace ormel::test {
 namespace {
@@ -119,8 +121,13 @@ inline FILE "glow.wav" "glow.wav"
 class Workbench : public ShownMainWindow {
   public:
     // A fresh program folder with the Lantern agent's files; the stand-in
-    // gets its orders.
-    explicit Workbench(const char* orders = "") : program(folder.path()) {
+    // gets its orders. The folder is the temporary folder, or `place` in it;
+    // the agent's folder is named `agent_name`.
+    explicit Workbench(const char* orders = "", const fs::path& place = {},
+                       std::string agent_name = "Lantern")
+        : program(place.empty() ? folder.path() : folder.path() / place),
+          agent_name_(std::move(agent_name)) {
+        fs::create_directories(program);
         InstallStandIn(program, orders);
         fs::create_directory(agent());
         for (const std::string& file : kAgentFiles) WriteBytes(agent() / file, file);
@@ -129,7 +136,7 @@ class Workbench : public ShownMainWindow {
     // A program folder that is ready, with its builder and agent folder.
     explicit Workbench(fs::path ready) : program(std::move(ready)) { BuildIn(); }
 
-    fs::path agent() const { return program / "Lantern"; }
+    fs::path agent() const { return program / FromUtf8(agent_name_); }
 
     // The example of the README.
     void FillInLantern() const {
@@ -205,6 +212,8 @@ class Workbench : public ShownMainWindow {
     Author author;
 
   private:
+    std::string agent_name_ = "Lantern";
+
     void BuildIn() {
         BuildEnvironment environment;
         environment.program_folder = ToUtf8(program);
@@ -327,7 +336,75 @@ class InstalledFolderTest : public WindowTest {
     }
 };
 
+// What the Windows program must get right where Windows differs: the
+// builder's start-up window, paths with blanks, the ANSI code page. Run under
+// Wine in the Windows build; the Windows-only parts are skipped elsewhere.
+class WindowsBehaviourTest : public WindowTest {
+    Q_OBJECT
+
+  private slots:
+    // The builder starts minimized and does not take the focus from the
+    // author's window (SW_SHOWMINNOACTIVE).
+    void starts_the_builder_minimized_without_focus() {
+        if (QOperatingSystemVersion::currentType() != QOperatingSystemVersion::Windows) {
+            QSKIP("only Windows gives a started program a window style");
+        }
+        Workbench bench;
+        bench.CompileLantern();
+        QCOMPARE(StandInRuns(bench.program).at(0).window_style.value_or(-2), 7);
+    }
+
+    // Every path the build hands on holds the blanks: the builder's own, its
+    // argument, its working folder.
+    void builds_in_a_program_folder_whose_path_holds_blanks() {
+        Workbench bench("", fs::path("My Agents") / "Ormel program");
+        bench.CompileLantern();
+        QCOMPARE(QString::fromStdString(StandInRuns(bench.program).at(0).working_folder),
+                 QString::fromStdString(ToUtf8(bench.program)));
+    }
+
+    // The document is written in code page 1252 (the ANSI code page here and
+    // under Wine): "é" is the one byte E9, in the name and the file names.
+    void writes_the_document_in_code_page_1252() {
+        const std::string name = "Lant\xC3\xA9rn";  // Lantérn
+        Workbench bench("", {}, name);
+        bench.FillInLantern();
+        // Typed as the keyboard gives it: "é" comes as its own key with text.
+        bench.Type("field_Name", "Lant");
+        QTest::sendKeyEvent(QTest::Click, bench.Find("field_Name"), Qt::Key_Eacute,
+                            QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);
+        QTest::keyClicks(bench.Find("field_Name"), "rn");
+        std::string document;
+        bench.author.at_message = [&] {
+            document = ReadBytes(bench.agent() / FromUtf8(name + ".txt"));
+        };
+        bench.Build();
+        QCOMPARE(bench.author.messages,
+                 QStringList{QString::fromUtf8(name.c_str()) + ".agent was created successfully."});
+        QVERIFY(document.find("group AGNT \"Lant\xE9rn\"\r\n") != std::string::npos);
+        QCOMPARE(StandInRuns(bench.program).at(0).arguments,
+                 Names{ToUtf8(bench.agent() / FromUtf8(name + ".txt"))});
+    }
+
+    // Help's launcher keeps a program path with blanks whole, as Internet
+    // Explorer's is: the program started is the one at that path, and it
+    // gets the page's address as its one argument.
+    void help_starts_a_browser_whose_path_holds_blanks() {
+        TempFolder folder;
+        const fs::path browser = folder.path() / "Program Files" / "Internet Explorer";
+        fs::create_directories(browser);
+        InstallStandIn(browser, "", "iexplore.exe");
+        const QString page = ui::HelpPageAddress();
+        QVERIFY(ui::SystemHelpLaunchers().startProgram(
+            QString::fromStdString(ToUtf8(browser / "iexplore.exe")), {page}));
+        QTRY_VERIFY_WITH_TIMEOUT(StandInRuns(browser).size() == 1 && StandInRuns(browser)[0].ended,
+                                 20000);
+        QCOMPARE(StandInRuns(browser)[0].arguments, Names{page.toStdString()});
+    }
+};
+
 ORMEL_REGISTER_UI_TEST(EndToEndTest);
+ORMEL_REGISTER_UI_TEST(WindowsBehaviourTest);
 ORMEL_REGISTER_UI_TEST(InstalledFolderTest);
 
 }  // namespace ormel::test

@@ -49,6 +49,10 @@ QPushButton* MakeButton(QWidget* window, const char* name, const QString& captio
 // The box has no scroll bars, so the whole checklist must fit in it. The
 // toolkit's default font is kept when it fits; a larger desktop font is
 // stepped down in half points until the wrapped text fits the box.
+// The text is drawn antialiased, from the font's outlines: at the small sizes
+// it may be stepped down to, a font's hand-made small-size glyphs can lose
+// strokes and be wider than measured (Wine's Tahoma at 9 and 10 pixels drops
+// the stems of "l" and "r" and clips the line's end).
 void FitFontToBox(QTextEdit* box) {
     constexpr qreal kStep = 0.5;
     constexpr qreal kSmallest = 6.0;
@@ -60,14 +64,13 @@ void FitFontToBox(QTextEdit* box) {
     probe.setPlainText(box->toPlainText());
     probe.setTextWidth(room.width());
     QFont font = box->font();
+    font.setStyleStrategy(QFont::PreferAntialias);
     probe.setDefaultFont(font);
-    bool shrunk = false;
     while (probe.size().height() > room.height() && font.pointSizeF() - kStep >= kSmallest) {
         font.setPointSizeF(font.pointSizeF() - kStep);
         probe.setDefaultFont(font);
-        shrunk = true;
     }
-    if (shrunk) box->setFont(font);
+    box->setFont(font);
 }
 
 QTextEdit* MakeChecklistBox(QWidget* window) {

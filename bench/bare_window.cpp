@@ -1,0 +1,14 @@
+// The reference for ormel.exe's start-up under Wine: a bare static Qt window
+// of the main window's client size (209 x 370), built the same way, shown
+// until it is closed.
+#include <QApplication>
+#include <QWidget>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle("Bare window");
+    window.setFixedSize(209, 370);
+    window.show();
+    return app.exec();
+}

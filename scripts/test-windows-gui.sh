@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the Windows program (ormel.exe and the rest of src/) and its window
+# tests against a static Qt for mingw, and runs the tests under Wine with Qt's
+# windows platform on an X display of this script's own.
+# The test preset runs the window tests only (the core's run in the windows
+# preset's leg), with Qt's test output on the standard streams rather than
+# the debugger's, and a UTF-8 locale: Wine maps file names to the Linux
+# locale's character set, and with LC_ALL=C a folder named with "é" cannot
+# be made; Wine's ANSI code page stays 1252 either way.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/deps.sh
+source scripts/wine-session.sh
+ensure_packages cmake ninja-build "${WINDOWS_PACKAGES[@]}" "${WINDOWS_GUI_PACKAGES[@]}"
+ORMEL_QT_WINDOWS=$(bash scripts/qt-windows.sh)
+export ORMEL_QT_WINDOWS
+start_wine_session "$PWD/build/windows-gui/wineprefix"
+cmake --workflow --preset windows-gui
