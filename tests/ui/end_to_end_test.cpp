@@ -180,7 +180,9 @@ class Workbench : public ShownMainWindow {
         QCOMPARE(FilesIn(program), Plus(before, {"Lantern.agent"}));
 
         TempFolder expected;
-        fs::copy(agent(), expected.path(), fs::copy_options::recursive);
+        for (const std::string& file : kAgentFiles) {
+            fs::copy_file(agent() / file, expected.path() / file);
+        }
         WriteBytes(expected.path() / "Lantern.txt", LanternDocument());
         const fs::path package = expected.path() / "expected.agent";
         QCOMPARE(RunPray({ToUtf8(expected.path() / "Lantern.txt"), "-o", ToUtf8(package)}).status,
