@@ -10,6 +10,8 @@
 //   sleep_ms <n>            sleep n milliseconds
 //   exit <n>                end with status n (0 without this line)
 //   crash                   end as a crashed program does
+//   package                 write the package "{name}.agent" beside itself,
+//                           {name} from its document "{name}.txt"
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -78,8 +80,9 @@ void Record(const fs::path& folder, const std::string& text) {
 
 int main(int argc, char** argv) {
     const fs::path folder = FromUtf8(ormel::ProgramFolder());
+    const std::vector<std::string> arguments = Arguments(argc, argv);
     std::string start = "start\n";
-    for (const std::string& argument : Arguments(argc, argv)) start += "arg " + argument + "\n";
+    for (const std::string& argument : arguments) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
     for (const std::string& name : FilesBeside(folder)) start += "beside " + name + "\n";
     Record(folder, start);
@@ -102,6 +105,10 @@ int main(int argc, char** argv) {
         }
         if (order == "exit") exit_code = std::stoi(value);
         if (order == "crash") crash = true;
+        if (order == "package" && !arguments.empty()) {
+            const fs::path package = FromUtf8(arguments[0]).stem().concat(".agent");
+            std::ofstream(folder / package, std::ios::binary) << "package\n";
+        }
     }
 
     Record(folder, crash ? "ended crash\n" : "ended " + std::to_string(exit_code) + "\n");
