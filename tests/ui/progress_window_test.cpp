@@ -63,11 +63,17 @@ class ProgressWindowTest : public WindowTest {
         }
     }
 
-    // Ticks come only while events are pumped.
+    // Ticks come only while events are pumped, at the interval set for
+    // tests; a non-positive interval is refused.
     void nothing_moves_without_events() {
+        using std::chrono::milliseconds;
+        QVERIFY_THROWS_EXCEPTION(std::out_of_range, ui::frmLoad::SetTickInterval(milliseconds(0)));
+        ui::frmLoad::SetTickInterval(milliseconds(5));
         ShownMainWindow main;
         QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main);
-        std::this_thread::sleep_for(std::chrono::milliseconds(350));  // no events
+        ui::frmLoad::SetTickInterval(milliseconds(100));
+        QCOMPARE(window->findChild<QTimer*>("tmrLoad")->interval(), 5);
+        std::this_thread::sleep_for(milliseconds(100));  // no events
         QCOMPARE(BarValue(*window), 0);
         QVERIFY(!main->LoadFinished);
         QTRY_VERIFY_WITH_TIMEOUT(main->LoadFinished, 10000);

@@ -5,14 +5,12 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QIcon>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QStatusBar>
 #include <algorithm>
 #include <stdexcept>
-#include <string_view>
 #include <vector>
 
 #include "ui/controls/command_strip.h"
@@ -20,10 +18,10 @@
 #include "ui/controls/interval_timer.h"
 #include "ui/controls/slot_check_box.h"
 #include "ui/event_pump.h"
+#include "ui/frmAW/frmAW_design.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
 #include "ui/message_box.h"
-#include "ui/twips.h"
 
 // The icon is compiled into the library; a static library needs its
 // resources registered by hand, once. Q_INIT_RESOURCE must be used outside
@@ -37,193 +35,22 @@ static void LoadResources() {
 
 namespace ormel::ui {
 
-namespace {
+using namespace frmAW_design;
 
-QString FromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+namespace {
 
 std::string ToUtf8(const QString& text) {
     return text.toStdString();
 }
 
-// The client area, in twips.
-constexpr int kClientWidth = 3135;
-constexpr int kClientHeight = 5550;
-
-// The layout was drawn for an 8-point font at 96 dots per inch (11 pixels).
-// The toolkit's default family is used at that size, or smaller where the
-// family runs wider, until every label fits.
-constexpr int kFontPixelSize = 11;
-constexpr int kSmallestFontPixelSize = 7;
-
 const QString kCaption = QStringLiteral("Ormel Compiler");
-const QString kUntitledCaption = QStringLiteral("untitled.agent");
 const QString kNameCaptionSuffix = QStringLiteral(".agent - Compile");
-const QString kWelcomeHint = QStringLiteral("Welcome to Ormel 1.0!");
 constexpr const char* kTagProperty = "Tag";
 
 const QString kNewCaption = QStringLiteral("New");
 // The blanks belong to the caption: the click handler compares all of it.
 const QString kCompileCaption = QStringLiteral("            Compile           ");
 const QString kHelpCaption = QStringLiteral("Help");
-
-enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown };
-enum class Placement { Window, Frame };
-enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
-
-// One control of the window as designed. Window-level controls come before
-// the frame's own, so that the frame exists when its controls are made.
-struct ControlDesign {
-    QString name;
-    Kind kind;
-    Placement placement = Placement::Frame;
-    TwipsRect rect{};
-    int tab_index = -1;
-    // Caption, text or shown text at start-up.
-    QString text = {};
-    Entries entries = Entries::None;
-    bool read_only = false;
-    bool button_face = false;
-    // The control's Tag: the hint shown while the pointer moves over it.
-    QString hint = {};
-    // A control that shows another control's Tag instead of its own.
-    QString hint_from = {};
-    CheckValue check = CheckValue::Clear;
-};
-
-QString SlotName(const char* prefix, int slot) {
-    return QString::fromLatin1(prefix) + QString::number(slot);
-}
-
-// The window's controls: name, kind, where, left/top/width/height in twips,
-// tab index, start-up content, and hint (Tag). The contents that New puts
-// back come from the core's form defaults.
-std::vector<ControlDesign> ControlTable() {
-    const FormDefaults& d = kFormDefaults;
-    const Placement window = Placement::Window;
-    // clang-format off
-    std::vector<ControlDesign> table{
-        {.name = "tsButtons", .kind = Kind::CommandStrip, .placement = window, .rect = {0, 120, 3135, 375}, .tab_index = 2},
-        {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption},
-        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint},
-        {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:"},
-        {.name = "field_Name", .kind = Kind::TextBox, .rect = {720, 240, 2295, 285}, .tab_index = 27, .text = FromView(d.name),
-         .hint = "The name of you agent."},
-        {.name = "field_COS_File", .kind = Kind::TextBox, .rect = {120, 600, 1815, 285}, .tab_index = 26, .text = FromView(d.cos_file),
-         .hint = "The name of your .cos file."},
-        {.name = "field_COS_Ext", .kind = Kind::TextBox, .rect = {2040, 600, 975, 285}, .tab_index = 25, .text = FromView(kCosExt),
-         .read_only = true, .button_face = true, .hint = ".COS means script. You can't change this!"},
-    };
-    // clang-format on
-
-    // The six slot rows, 360 twips apart. Slot 1's name box holds the hint
-    // that all six name boxes show.
-    constexpr std::array<int, kSlotCount> kCheckTabIndex{28, 22, 20, 18, 16, 14};
-    constexpr std::array<int, kSlotCount> kFileTabIndex{24, 21, 19, 17, 15, 13};
-    constexpr std::array<int, kSlotCount> kExtTabIndex{23, 7, 6, 5, 4, 3};
-    const QString slot_hint = "The name of an extra file, like a sound or image.";
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const auto row = static_cast<size_t>(slot - 1);
-        const int top = 960 + 360 * (slot - 1);
-        // clang-format off
-        table.push_back({.name = SlotName("check_File_", slot), .kind = Kind::CheckBox, .rect = {120, top, 255, 255},
-                         .tab_index = kCheckTabIndex[row], .check = kSlotCheckedAtStart[row]});
-        table.push_back({.name = SlotName("field_File_", slot), .kind = Kind::TextBox, .rect = {480, top, 1455, 315},
-                         .tab_index = kFileTabIndex[row], .text = FromView(d.file),
-                         .hint = slot == 1 ? slot_hint : QString(), .hint_from = slot == 1 ? QString() : SlotName("field_File_", 1)});
-        table.push_back({.name = SlotName("field_File_Ext_", slot), .kind = Kind::DropDown, .rect = {2040, top, 975, 315},
-                         .tab_index = kExtTabIndex[row], .text = FromView(d.file_ext), .entries = Entries::FileExtensions,
-                         .button_face = true});
-        // clang-format on
-    }
-
-    // clang-format off
-    const std::vector<ControlDesign> rest{
-        {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:"},
-        {.name = "field_Image", .kind = Kind::TextBox, .rect = {720, 3120, 1215, 315}, .tab_index = 10, .text = FromView(d.image),
-         .hint = "The name of an image used for the Creator."},
-        {.name = "field_Image_Ext", .kind = Kind::DropDown, .rect = {2040, 3120, 975, 315}, .tab_index = 8, .text = FromView(d.image_ext),
-         .entries = Entries::ImageExtensions, .button_face = true},
-        {.name = "Label5", .kind = Kind::Label, .rect = {120, 3480, 855, 255}, .tab_index = 32, .text = "Animation:"},
-        {.name = "Label6", .kind = Kind::Label, .rect = {2040, 3480, 1335, 255}, .tab_index = 31, .text = "Bioenergy:"},
-        {.name = "field_Animation", .kind = Kind::TextBox, .rect = {120, 3720, 1815, 285}, .tab_index = 12, .text = FromView(d.animation),
-         .hint = "An animation string for the Creator."},
-        {.name = "field_Bioenergy", .kind = Kind::DropDown, .rect = {2040, 3720, 975, 315}, .tab_index = 11, .text = FromView(d.bioenergy),
-         .entries = Entries::Bioenergy},
-        {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:"},
-        {.name = "field_Remove_Script", .kind = Kind::TextBox, .rect = {120, 4320, 2895, 285}, .tab_index = 9,
-         .text = FromView(d.remove_script), .hint = "A script to remove your agent."},
-    };
-    // clang-format on
-    table.insert(table.end(), rest.begin(), rest.end());
-    return table;
-}
-
-void AddEntries(EditableList& list, Entries entries) {
-    switch (entries) {
-        case Entries::None:
-            return;
-        case Entries::FileExtensions:
-            for (const ExtensionEntry& entry : kFileExtensionEntries) {
-                list.AddEntry(FromView(entry.text), entry.category);
-            }
-            return;
-        case Entries::ImageExtensions:
-            for (std::string_view text : kImageExtensionEntries) list.AddEntry(FromView(text));
-            return;
-        case Entries::Bioenergy:
-            for (std::string_view text : kBioenergyEntries) list.AddEntry(FromView(text));
-            return;
-    }
-}
-
-// The read-only script extension and the extension lists look like the
-// window's background, not like fields to fill in.
-void UseButtonFace(QWidget& control) {
-    QPalette palette = control.palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
-    control.setPalette(palette);
-}
-
-QWidget* MakeControl(const ControlDesign& design) {
-    switch (design.kind) {
-        case Kind::CommandStrip:
-            return new CommandStrip;
-        case Kind::Frame:
-            return new QGroupBox(design.text);
-        case Kind::StatusBar: {
-            auto* bar = new QStatusBar;
-            bar->setSizeGripEnabled(false);
-            bar->showMessage(design.text);
-            return bar;
-        }
-        case Kind::Label:
-            return new QLabel(design.text);
-        case Kind::TextBox: {
-            auto* box = new QLineEdit(design.text);
-            box->setReadOnly(design.read_only);
-            return box;
-        }
-        case Kind::CheckBox: {
-            auto* box = new SlotCheckBox;
-            box->SetValue(design.check);
-            return box;
-        }
-        case Kind::DropDown: {
-            auto* list = new EditableList;
-            AddEntries(*list, design.entries);
-            list->SetText(design.text);
-            return list;
-        }
-    }
-    throw std::logic_error("unknown control kind");
-}
-
-bool TakesFocus(Kind kind) {
-    return kind == Kind::CommandStrip || kind == Kind::TextBox || kind == Kind::CheckBox ||
-           kind == Kind::DropDown;
-}
 
 // The command strip reports no errors: a step that fails is skipped, and the
 // handler goes on with the next one.
@@ -246,42 +73,6 @@ void ShowText(QWidget& control, const QString& text) {
     } else {
         throw std::logic_error("control " + control.objectName().toStdString() + " shows no text");
     }
-}
-
-// The pixels a label's text can use: up to the first control of the same
-// parent that covers the label on its right (the name and image labels run
-// under their boxes).
-int LabelRoom(const ControlDesign& label, const std::vector<ControlDesign>& table) {
-    const QRect area = ToPixels(label.rect);
-    int right = area.right() + 1;
-    for (const ControlDesign& other : table) {
-        const QRect other_area = ToPixels(other.rect);
-        if (other.placement == label.placement && other_area.x() > area.x() &&
-            other_area.intersects(area)) {
-            right = std::min(right, other_area.x());
-        }
-    }
-    return right - area.x();
-}
-
-bool LabelsFit(const std::vector<ControlDesign>& table, const QFont& font) {
-    const QFontMetrics metrics(font);
-    return std::all_of(table.begin(), table.end(), [&](const ControlDesign& design) {
-        return design.kind != Kind::Label ||
-               metrics.horizontalAdvance(design.text) <= LabelRoom(design, table);
-    });
-}
-
-// The window's font: the toolkit's default family at the layout's size, or
-// smaller until every label fits. Set before the controls are made, so that
-// they start with it.
-QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table) {
-    QFont font = default_font;
-    font.setPixelSize(kFontPixelSize);
-    while (!LabelsFit(table, font) && font.pixelSize() > kSmallestFontPixelSize) {
-        font.setPixelSize(font.pixelSize() - 1);
-    }
-    return font;
 }
 
 // The command strip's tabs, left to right, with the command each runs.

@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTimer>
+#include <stdexcept>
+#include <string>
 
 #include "ui/frmAW/frmAW.h"
 #include "ui/twips.h"
@@ -18,8 +20,13 @@ constexpr int kClientWidth = 2295;
 constexpr int kClientHeight = 735;
 constexpr TwipsRect kBarRect{120, 360, 2055, 255};
 constexpr TwipsRect kLabelRect{120, 120, 2295, 255};
-constexpr int kTickMs = 100;
+constexpr std::chrono::milliseconds kDesignTickInterval{100};
 constexpr int kSteps = 10;
+
+std::chrono::milliseconds& TickIntervalSetting() {
+    static std::chrono::milliseconds interval = kDesignTickInterval;
+    return interval;
+}
 
 // The one open progress window.
 QPointer<frmLoad>& OpenWindow() {
@@ -43,6 +50,18 @@ frmLoad* frmLoad::Current() {
     return OpenWindow();
 }
 
+void frmLoad::SetTickInterval(std::chrono::milliseconds interval) {
+    if (interval.count() <= 0) {
+        throw std::out_of_range("tick interval " + std::to_string(interval.count()) +
+                                " ms is not positive");
+    }
+    TickIntervalSetting() = interval;
+}
+
+std::chrono::milliseconds frmLoad::TickInterval() {
+    return TickIntervalSetting();
+}
+
 frmLoad::frmLoad(frmAW& main) : main_(&main) {
     setObjectName("frmLoad");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -54,7 +73,7 @@ frmLoad::frmLoad(frmAW& main) : main_(&main) {
 
     tmrLoad_ = new QTimer(this);
     tmrLoad_->setObjectName("tmrLoad");
-    tmrLoad_->setInterval(kTickMs);
+    tmrLoad_->setInterval(TickIntervalSetting());
     connect(tmrLoad_, &QTimer::timeout, this, &frmLoad::tmrLoad_Timer);
 
     pbrLoad_ = new QProgressBar(this);

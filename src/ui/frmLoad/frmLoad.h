@@ -10,6 +10,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <chrono>
 
 class QLabel;
 class QProgressBar;
@@ -28,6 +29,11 @@ class frmLoad : public QFrame {
     static frmLoad* ShowFor(frmAW& main);
     // The open progress window, or null.
     static frmLoad* Current();
+    // The interval of tmrLoad for the windows shown from now on: 100 ms, or
+    // a shorter one that tests set so that a wait takes milliseconds.
+    // Positive; anything else is refused with std::out_of_range.
+    static void SetTickInterval(std::chrono::milliseconds interval);
+    static std::chrono::milliseconds TickInterval();
 
     // One tick of tmrLoad: one step of the bar; the tenth ends the wait.
     void tmrLoad_Timer();

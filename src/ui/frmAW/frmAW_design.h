@@ -1,0 +1,74 @@
+// The main window as designed: every control with its kind, place in twips,
+// tab index, start-up content and hint, and the font the window uses so that
+// every label fits its place. frmAW builds itself from this table.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <string_view>
+#include <vector>
+
+#include "agent/agent_description.h"
+#include "ui/twips.h"
+
+class QWidget;
+
+namespace ormel::ui::frmAW_design {
+
+// The client area, in twips.
+constexpr int kClientWidth = 3135;
+constexpr int kClientHeight = 5550;
+
+inline const QString kUntitledCaption = QStringLiteral("untitled.agent");
+
+inline QString FromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown };
+enum class Placement { Window, Frame };
+enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
+
+// One control of the window as designed. Window-level controls come before
+// the frame's own, so that the frame exists when its controls are made.
+struct ControlDesign {
+    QString name;
+    Kind kind;
+    Placement placement = Placement::Frame;
+    TwipsRect rect{};
+    int tab_index = -1;
+    // Caption, text or shown text at start-up.
+    QString text = {};
+    Entries entries = Entries::None;
+    bool read_only = false;
+    bool button_face = false;
+    // The control's Tag: the hint shown while the pointer moves over it.
+    QString hint = {};
+    // A control that shows another control's Tag instead of its own.
+    QString hint_from = {};
+    CheckValue check = CheckValue::Clear;
+};
+
+// "prefix" followed by the slot number, e.g. check_File_3.
+QString SlotName(const char* prefix, int slot);
+
+// The window's controls in creation order.
+std::vector<ControlDesign> ControlTable();
+
+// A fresh control as designed, with its start-up content; without name,
+// parent or place.
+QWidget* MakeControl(const ControlDesign& design);
+
+// The read-only script extension and the extension lists look like the
+// window's background, not like fields to fill in.
+void UseButtonFace(QWidget& control);
+
+// Whether the control takes part in the keyboard focus order.
+bool TakesFocus(Kind kind);
+
+// The window's font: the toolkit's default family at the layout's size, or
+// smaller until every label fits. Set before the controls are made, so that
+// they start with it.
+QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table);
+
+}  // namespace ormel::ui::frmAW_design
