@@ -150,6 +150,12 @@ struct Entry {
 };
 using Disk = std::map<std::string, Entry>;
 
+size_t Hash(const fs::path& file) {
+    std::string bytes(fs::file_size(file), '\0');
+    std::ifstream(file, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
+    return std::hash<std::string>()(bytes);
+}
+
 Disk Snapshot(const fs::path& root) {
     Disk disk;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
@@ -160,7 +166,7 @@ Disk Snapshot(const fs::path& root) {
         Entry entry{it->is_directory(),
                     (it->status().permissions() & fs::perms::owner_write) != fs::perms::none,
                     {}};
-        if (!entry.dir) entry.hash = std::hash<std::string>()(ReadBytes(it->path()));
+        if (!entry.dir) entry.hash = Hash(it->path());
         disk[key] = entry;
     }
     return disk;
@@ -204,34 +210,25 @@ void LayOut(const fs::path& program) {
 // by a folder stands in for it.
 const char* const kFaultFiles[] = {"lantern.c16", "glow.wav", "lantern.cos", "Lantern.txt"};
 void MakeFault(const fs::path& program, int fault, int file) {
-    const fs::path agent = program / "Lantern";
-    const fs::path name = kFaultFiles[file % 4];
-    if (fault == 2 || fault == 3) fs::remove(program / name);
-    switch (fault) {
-        case 0:
-            fs::remove_all(agent);
-            break;  // agent folder missing
-        case 1:
-            fs::remove(agent / name);
-            break;  // a slot's file missing
-        case 2:     // read-only where a copy goes
+    const fs::path agent = program / "Lantern", name = kFaultFiles[file % 4];
+    // A fault that cannot be made (a file where a folder was) leaves the disk
+    // as it is: the model reads the disk afresh after every fault.
+    try {
+        if (fault == 0) fs::remove_all(agent);    // agent folder missing
+        if (fault == 1) fs::remove(agent / name);  // a slot's file missing
+        if (fault == 2 || fault == 3) {            // read-only or stale where a copy goes
+            fs::remove(program / name);
             WriteBytes(program / name, "stale");
-            fs::permissions(program / name, fs::perms::owner_read);
-            break;
-        case 3:  // stale files where the build writes
-            WriteBytes(program / name, "stale");
-            if (fs::is_directory(agent)) WriteBytes(agent / "Lantern.txt", "stale");
-            break;
-        case 4:
-            if (!fs::is_directory(agent)) break;
-            if (kPermissionsBite) {
-                fs::permissions(agent, fs::perms::owner_read | fs::perms::owner_exec);
-            } else {
-                fs::create_directory(agent / "Lantern.txt");
-            }
-            break;
-        default:
-            LayOut(program);  // all faults undone
+            if (fault == 2) fs::permissions(program / name, fs::perms::owner_read);
+        }
+        if (fault == 3) WriteBytes(agent / "Lantern.txt", "stale");
+        if (fault == 4 && kPermissionsBite) {
+            fs::permissions(agent, fs::perms::owner_read | fs::perms::owner_exec);
+        } else if (fault == 4) {
+            fs::create_directory(agent / "Lantern.txt");
+        }
+        if (fault == 5) LayOut(program);  // all faults undone
+    } catch (const std::exception&) {
     }
 }
 
@@ -266,6 +263,9 @@ const std::string kFailure =
     "ERROR: An error has occured. The agent was not created. Make sure the file doesn't already "
     "exist.";
 
+// The build refuses an empty agent name before it writes anything.
+constexpr bool kEmptyNameRefused = false;
+
 Prediction Predict(const Form& form, const Disk& before, int order) {
     Prediction p{{kFailure}, 0, before, {}};
     Disk& disk = p.after;
@@ -275,7 +275,8 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     };
     // The staged copies in order: used slots, the script, the document.
     std::vector<std::pair<std::string, std::string>> copies;
-    bool refused = name.empty() || unsafe(name);  // an empty name is refused too
+    bool refused = unsafe(name);
+    refused |= name.empty() && kEmptyNameRefused;
     bool uncategorised = false;
     for (int s = 0; s < 6; ++s) {
         if (form.check[size_t(s)] != 1) continue;
@@ -291,6 +292,14 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     copies.push_back({name + "/" + script, script});
     copies.push_back({document, name + ".txt"});
     if (refused) return p;
+    if (name.empty()) {
+        // Today the document of an empty name lands in the program folder as
+        // ".txt", and the first copy, from the program folder onto itself,
+        // fails.
+        p.touched.insert(".txt");
+        if (!before.count(".txt") || !before.at(".txt").dir) disk[".txt"] = Entry{};
+        return p;
+    }
 
     for (const auto& [from, to] : copies) p.touched.insert(to);
     p.touched.insert({document, package});
@@ -485,8 +494,14 @@ class Sequence {
                     list ? list->lineEdit() : window_->findChild<QLineEdit*>(kFields[f].name);
                 const QString& text = kTexts[size_t(x.b) % kTexts.size()];
                 box->selectAll();
-                box->insert(text);
-                if (form_.text[f] != text) {
+                if (text.isEmpty()) {
+                    QTest::keyClick(box, Qt::Key_Delete);
+                } else {
+                    box->insert(text);  // as a paste does
+                }
+                // Typing over a text is an edit even when the text stays the
+                // same; typing nothing into an empty box is none.
+                if (!form_.text[f].isEmpty() || !text.isEmpty()) {
                     form_.chosen[f] = -1;
                     if (f == kName) form_.caption = text + ".agent - Compile";
                 }
@@ -772,6 +787,13 @@ std::vector<Action> Shrink(uint64_t seed, std::vector<Action> actions) {
 int main(int argc, char** argv) {
     using namespace ormel::test;
     QApplication app(argc, argv);
+    // The offscreen platform reports every raise() it cannot do.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtWarningMsg || !text.startsWith("This plugin does not support")) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
+    ormel::ui::frmLoad::SetTickInterval(std::chrono::milliseconds(5));
     int sequences = 300, length = 40;
     uint64_t first_seed = 1;
     std::optional<std::string> replay;
