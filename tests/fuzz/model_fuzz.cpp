@@ -118,9 +118,12 @@ const QStringList kTexts = {
 constexpr int kBigText = 6;
 // Per field (name, script, slot files): the texts that take a build further.
 const int kGoodTexts[3][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}};
-// The two agents on disk, filled in as an author does (see Render).
+// The two agents on disk, filled in as an author does (see Render), and
+// compiled at once.
 const char* const kFills[] = {"T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2",
-                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0"};
+                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0",
+                              "T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2 M0.0 O0.0",
+                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0 M0.0 O0.0"};
 
 // What the builder is told to do (its stand_in.control), per build: end
 // with 0 and write the package, end with 3, crash, hang past the timeout,
@@ -326,20 +329,13 @@ std::string g_current;
 class Sequence {
   public:
     Sequence(uint64_t seed, int length, std::optional<std::vector<Action>> script)
-        : rng_(seed),
-          seed_(seed),
-          length_(length),
-          script_(std::move(script)),
-          program_(folder_.path()),
-          window_(new frmAW) {
+        : rng_(seed), seed_(seed), length_(length), script_(std::move(script)) {
         InstallStandIn(program_, kOrders[0]);
         LayOut(program_);
-        BuildEnvironment environment;
-        environment.program_folder = ToUtf8(program_);
-        environment.program_executable = ToUtf8(program_ / "ormel");
-        environment.builder_timeout = kBuilderTimeout;
-        environment.wake_up = std::chrono::milliseconds(5);
-        window_->SetBuildEnvironment(environment);
+        window_->SetBuildEnvironment({.program_folder = ToUtf8(program_),
+                                      .program_executable = ToUtf8(program_ / "ormel"),
+                                      .builder_timeout = kBuilderTimeout,
+                                      .wake_up = std::chrono::milliseconds(5)});
         window_->SetHelpLaunchers({[this](const QString&, const QString&) { return ++helps_; },
                                    [](const QUrl&) { return false; }});
         window_->show();
@@ -514,7 +510,7 @@ class Sequence {
                 if (NoBuild()) MakeFault(program_, x.a, x.b), baseline_ = Snapshot(program_);
                 break;
             case Op::Fill:
-                for (const Action& part : Parse(kFills[x.a % 2])) Do(part);
+                for (const Action& part : Parse(kFills[x.a % 4])) Do(part);
                 break;
             case Op::Answer:
                 if (QMessageBox* box = Box())
@@ -570,25 +566,22 @@ class Sequence {
             for (const auto& m : messages) all += "[" + m.substr(0, 50) + "]";
             return all;
         };
-        Expect(messages_ == expected_.messages, "the messages " + show(messages_) +
-                                                    ", where the model expects " +
-                                                    show(expected_.messages));
+        Expect(messages_ == expected_.messages,
+               show(messages_) + " against " + show(expected_.messages));
         const int starts = int(StandInRuns(program_).size()) - starts_before_;
-        Expect(starts == expected_.launches,
-               "the builder started " + std::to_string(starts) + " times");
+        Expect(starts == expected_.launches, "builder starts: " + std::to_string(starts));
         const Disk now = Snapshot(program_);
         for (const auto& [key, entry] : now) {
             const auto want = expected_.after.find(key);
             Expect(want != expected_.after.end() && entry.dir == want->second.dir &&
                        (!want->second.hash || entry.hash == want->second.hash),
-                   "after the build " + key + " is there or differs, against the model");
+                   "after the build: " + key + " is there, or differs");
         }
-        for (const auto& [key, entry] : expected_.after) {
-            Expect(now.count(key), "after the build " + key + " is gone, against the model");
-        }
+        for (const auto& [key, entry] : expected_.after)
+            Expect(now.count(key), "after the build: " + key + " is gone");
         Expect(!ui::frmLoad::Current(), "a progress window outlived its build");
         Expect(!window_ || window_->CompileTimerInterval() == 0,
-               "the build timer is armed after its build");
+               "the timer is armed after its build");
         baseline_ = now;
     }
 
@@ -600,27 +593,18 @@ class Sequence {
             progress += w->isVisible() && qobject_cast<ui::frmLoad*>(w);
             boxes += w->isVisible() && qobject_cast<QMessageBox*>(w);
         }
-        Expect(dialogs <= 1 && progress <= 1 && boxes <= 1,
-               "two dialogs, progress windows or message boxes");
-        Expect(dialog_ == (ui::frmCompileIt::Instance() != nullptr),
-               "the dialog is open or not, against the model");
-        Expect(helps_ == help_clicks_,
-               "Help started the browser " + std::to_string(helps_) + " times");
-        Expect(!closed_ || !window_ || !window_->isVisible(),
-               "the main window is open after its close");
-        if (Open()) {
-            CheckForm();
-            Expect(window_->CompileTimerInterval() == (NoBuild() ? 0 : 1),
-                   "the build timer's interval");
-        }
+        Expect(dialogs <= 1 && progress <= 1 && boxes <= 1, "two windows of a kind");
+        Expect(dialog_ == (ui::frmCompileIt::Instance() != nullptr), "the dialog's presence");
+        Expect(helps_ == help_clicks_, "browser starts: " + std::to_string(helps_));
+        Expect(!closed_ || !window_ || !window_->isVisible(), "the main window after its close");
+        if (Open()) CheckForm();
         // Nothing has changed but what the running build may touch.
         const Disk now = Snapshot(program_);
-        const std::set<std::string> touched =
-            build_ == Build::Idle ? std::set<std::string>{} : expected_.touched;
+        const auto touched = build_ == Build::Idle ? std::set<std::string>{} : expected_.touched;
         for (const auto& [key, entry] : baseline_) {
             const auto it = now.find(key);
             Expect(touched.count(key) || (it != now.end() && it->second == entry),
-                   key + " changed or went");
+                   key + " changed");
         }
         for (const auto& [key, entry] : now)
             Expect(touched.count(key) || baseline_.count(key), key + " appeared");
@@ -632,10 +616,9 @@ class Sequence {
             auto* list = Find<ui::EditableList>(name);
             const QString text = list ? list->Text() : Find<QLineEdit>(name)->text();
             Expect(text == form_.text[int(f)],
-                   name.toStdString() + " holds " + std::to_string(text.size()) +
-                       " characters, not " + std::to_string(form_.text[int(f)].size()));
+                   name.toStdString() + " holds " + std::to_string(text.size()) + " characters");
             Expect(!list || list->ChosenIndex() == form_.chosen[f],
-                   name.toStdString() + ": the entry chosen");
+                   name.toStdString() + "'s choice");
         }
         for (int s = 0; s < 6; ++s) {
             const auto* check = Find<ui::SlotCheckBox>(QString("check_File_%1").arg(s + 1));
@@ -643,6 +626,7 @@ class Sequence {
                    "check box " + std::to_string(s + 1));
         }
         Expect(Find<QGroupBox>("frEdit")->title() == form_.caption, "the frame's caption");
+        Expect(window_->CompileTimerInterval() == (NoBuild() ? 0 : 1), "the timer's interval");
     }
 
     void Finish() {
@@ -656,8 +640,8 @@ class Sequence {
     std::optional<std::vector<Action>> script_;
     size_t cursor_ = 0;
     TempFolder folder_;
-    fs::path program_;
-    QPointer<frmAW> window_;
+    const fs::path program_ = folder_.path();
+    QPointer<frmAW> window_ = new frmAW;
     QEventLoop loop_;
     QTimer step_;
     // The model: the form, the disk between builds, the build and its prediction.
