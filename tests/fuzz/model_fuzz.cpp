@@ -236,7 +236,7 @@ struct Form {
     std::array<int, 6> check{1, 0, 0, 0, 0, 0};
     QString caption;
 
-    // The form at start-up and after New, which keeps the check boxes.
+    // The form at start-up and after New; the check boxes stay.
     void Reset() {
         text = QStringList(int(kFields.size()));
         text[15] = ".c16", text[16] = "0", text[17] = "0", text[18] = "enum CLASS kill targ next";
@@ -478,13 +478,9 @@ class Sequence {
                 form_.check[size_t(x.a % 6)] = want;
                 break;
             }
-            case Op::New: {
-                ClickTab(0);
-                const auto check = form_.check;
-                form_.Reset();
-                form_.check = check;
+            case Op::New:
+                ClickTab(0), form_.Reset();
                 break;
-            }
             case Op::Compile:
                 ClickTab(1), dialog_ = true;
                 break;
@@ -690,12 +686,11 @@ const char* const kRegressions[] = {
     "7:M0.0 O0.0",  // the start-up form: the empty name's document
 };
 
-bool Replay(const std::string& case_text) {
-    const auto colon = case_text.find(':');
-    const Outcome o =
-        RunOne(std::stoull(case_text.substr(0, colon)), 0, Parse(case_text.substr(colon + 1)));
+bool Replay(const std::string& text) {
+    const auto colon = text.find(':');
+    const Outcome o = RunOne(std::stoull(text.substr(0, colon)), 0, Parse(text.substr(colon + 1)));
     if (!o.failure.empty())
-        std::fprintf(stderr, "FAILED %s: %s\n", case_text.c_str(), o.failure.c_str());
+        std::fprintf(stderr, "FAILED %s: %s\n", text.c_str(), o.failure.c_str());
     return o.failure.empty();
 }
 
@@ -736,9 +731,7 @@ int main(int argc, char** argv) {
     })
         .detach();
 
-    for (const char* regression : kRegressions) {
-        if (!Replay(regression)) return 1;
-    }
+    if (!std::all_of(std::begin(kRegressions), std::end(kRegressions), Replay)) return 1;
     QElapsedTimer clock;
     clock.start();
     long checks = 0;
