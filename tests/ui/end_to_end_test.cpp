@@ -196,6 +196,21 @@ class EndToEndTest : public WindowTest {
   private slots:
     void compiles_the_lantern_example() { Workbench().CompileLantern(); }
 
+    // The second build in the same window waits for its own progress window
+    // too, although the first one left LoadFinished true.
+    void each_build_waits_for_its_progress_window() {
+        Workbench bench;
+        bench.FillInLantern();
+        int progress_open_at_message = 0;
+        bench.author.at_message = [&] {
+            progress_open_at_message += ui::frmLoad::Current() != nullptr;
+        };
+        bench.Build();
+        bench.Build();
+        QCOMPARE(bench.author.messages, (QStringList{kSuccess, kSuccess}));
+        QCOMPARE(progress_open_at_message, 0);
+    }
+
     // At start-up slot 1 is checked with no extension picked: the build fails
     // at the category line, before anything is staged or started.
     void compiling_the_start_up_form_fails() {

@@ -118,22 +118,24 @@ class FieldControlsTest : public WindowTest {
         QCOMPARE(builds, 0);
     }
 
-    // The build pumps events while it waits; ticks in that time (another OK
-    // arms the timer again) start no second build.
-    void builds_never_nest() {
+    // The build pumps events while it waits: the timer reads 1 (another OK
+    // arms it again) until the build sets 0, yet it does not tick and so
+    // starts no second build and wakes nobody.
+    void no_ticks_while_a_build_runs() {
         ShownMainWindow window;
         QSignalSpy ticks(window->findChild<ui::IntervalTimer*>("tmrCompileIt"),
                          &ui::IntervalTimer::Tick);
-        int builds = 0;
         window->SetBuildRun([&](ui::frmAW& w) {
-            if (++builds > 1) return;      // a nested build: counted, not run
             w.SetCompileTimerInterval(1);  // another OK
-            QTRY_VERIFY(ticks.count() >= 4);
+            QTest::qWait(30);
+            QCOMPARE(w.CompileTimerInterval(), 1);
+            QVERIFY(w.BuildRunning());
             w.SetCompileTimerInterval(0);
         });
         window->SetCompileTimerInterval(1);
         QTRY_COMPARE(window->CompileTimerInterval(), 0);
-        QCOMPARE(builds, 1);
+        QCOMPARE(ticks.count(), 1);
+        QVERIFY(!window->BuildRunning());
     }
 };
 

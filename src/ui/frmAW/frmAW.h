@@ -64,7 +64,7 @@ class frmAW : public QWidget, public AgentDescription {
     // Shows the progress window frmLoad, modeless; returns at once.
     void ShowProgressWindow();
     // True from a tick of tmrCompileIt until its build has ended.
-    bool BuildRunning() const { return build_running_; }
+    bool BuildRunning() const;
 
     // The handles of the latest build (AgentFSO, AgentFileName, AgentFile),
     // kept until the next build replaces them.
@@ -127,7 +127,6 @@ class frmAW : public QWidget, public AgentDescription {
     BuildRun build_run_;
     BuildEnvironment build_environment_;
     HelpLaunchers help_launchers_;
-    bool build_running_ = false;
     // The author closed the window during a build: it closes once the build
     // has reported and cleaned up.
     bool close_after_build_ = false;

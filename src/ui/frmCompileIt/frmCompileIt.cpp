@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "ui/single_window.h"
 #include "ui/twips.h"
 
 namespace ormel::ui {
@@ -85,7 +86,10 @@ QTextEdit* MakeChecklistBox(QWidget* window) {
     return box;
 }
 
-frmCompileIt* openDialog = nullptr;
+SingleWindow<frmCompileIt>& TheDialog() {
+    static SingleWindow<frmCompileIt> dialog;
+    return dialog;
+}
 
 }  // namespace
 
@@ -106,7 +110,6 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       onOk_(std::move(onOk)) {
     setObjectName("frmCompileIt");
-    setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Compile?");
     setFixedSize(ToPixels(kClientWidth, kClientHeight));
 
@@ -124,27 +127,19 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 }
 
-frmCompileIt::~frmCompileIt() {
-    if (openDialog == this) openDialog = nullptr;
-}
-
 frmCompileIt* frmCompileIt::ShowSingle(std::function<void()> onOk) {
-    if (openDialog == nullptr) openDialog = new frmCompileIt(std::move(onOk));
-    openDialog->show();
-    openDialog->raise();
-    openDialog->activateWindow();
-    return openDialog;
+    frmCompileIt* dialog = TheDialog().Show([&] { return new frmCompileIt(std::move(onOk)); });
+    dialog->raise();
+    dialog->activateWindow();
+    return dialog;
 }
 
 frmCompileIt* frmCompileIt::Instance() {
-    return openDialog;
+    return TheDialog().Open();
 }
 
 void frmCompileIt::CloseIfOpen() {
-    if (openDialog == nullptr) return;
-    frmCompileIt* dialog = openDialog;
-    dialog->close();
-    delete dialog;
+    TheDialog().CloseAndDelete();
 }
 
 // OK arms the build first and then closes the dialog; the build starts on a
@@ -158,7 +153,7 @@ void frmCompileIt::OnOk() {
 // pending, so the next showing creates a fresh dialog.
 void frmCompileIt::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (event->isAccepted() && openDialog == this) openDialog = nullptr;
+    if (event->isAccepted()) TheDialog().Closed(this);
 }
 
 // Enter and Escape do nothing here: no default button, no cancel key.

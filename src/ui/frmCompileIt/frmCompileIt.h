@@ -34,8 +34,6 @@ class frmCompileIt final : public QWidget {
     // event handlers.
     static void CloseIfOpen();
 
-    ~frmCompileIt() override;
-
   protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

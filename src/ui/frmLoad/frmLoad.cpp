@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/frmAW/frmAW.h"
+#include "ui/single_window.h"
 #include "ui/twips.h"
 
 namespace ormel::ui {
@@ -28,26 +29,23 @@ std::chrono::milliseconds& TickIntervalSetting() {
     return interval;
 }
 
-// The one open progress window.
-QPointer<frmLoad>& OpenWindow() {
-    static QPointer<frmLoad> window;
+SingleWindow<frmLoad>& TheWindow() {
+    static SingleWindow<frmLoad> window;
     return window;
 }
 
 }  // namespace
 
 frmLoad* frmLoad::ShowFor(frmAW& main) {
-    QPointer<frmLoad>& window = OpenWindow();
-    if (!window) {
-        window = new frmLoad(main);
+    return TheWindow().Show([&] {
+        auto* window = new frmLoad(main);
         window->CentreOnScreen();
-    }
-    window->show();
-    return window;
+        return window;
+    });
 }
 
 frmLoad* frmLoad::Current() {
-    return OpenWindow();
+    return TheWindow().Open();
 }
 
 void frmLoad::SetTickInterval(std::chrono::milliseconds interval) {
@@ -64,7 +62,6 @@ std::chrono::milliseconds frmLoad::TickInterval() {
 
 frmLoad::frmLoad(frmAW& main) : main_(&main) {
     setObjectName("frmLoad");
-    setAttribute(Qt::WA_DeleteOnClose);
     // No title bar, no close box, no task-bar entry.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     // The fixed dialog frame, drawn inside the client area.
@@ -112,7 +109,7 @@ void frmLoad::tmrLoad_Timer() {
 
 void frmLoad::closeEvent(QCloseEvent* event) {
     tmrLoad_->stop();
-    if (OpenWindow() == this) OpenWindow() = nullptr;
+    TheWindow().Closed(this);
     if (main_) main_->LoadFinished = true;
     event->accept();
 }
