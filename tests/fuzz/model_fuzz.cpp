@@ -426,7 +426,7 @@ class Sequence {
             x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9}[size_t(pick(8))];
             x.b = pick(int(kFields[size_t(x.a)].entries.size()));
         } else if (x.op == Op::Builder) {
-            x.a = pick(10) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
+            x.a = pick(30) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
         } else {
             x.a = pick(6), x.b = x.op == Op::Wait ? pick(20) : pick(4);
         }
