@@ -531,7 +531,7 @@ class Sequence {
     void Arm() {
         build_ = Build::Armed;
         expected_ = Predict(form_, baseline_, order_);
-        messages_.clear();
+        messages_.clear(), cause_.clear();
         starts_before_ = int(StandInRuns(program_).size());
     }
 
@@ -544,6 +544,7 @@ class Sequence {
             Expect(box->windowTitle() == "Vantrel" && box->icon() == QMessageBox::NoIcon,
                    "a message box not captioned \"Vantrel\", or with an icon");
             messages_.push_back(box->text().toStdString());
+            cause_ += box->informativeText().toStdString();  // the failure's cause, if shown
             build_ = Build::Running;
         }
         if (build_ == Build::Armed && Running()) build_ = Build::Running;
@@ -567,7 +568,7 @@ class Sequence {
             return all;
         };
         Expect(messages_ == expected_.messages,
-               show(messages_) + " against " + show(expected_.messages));
+               show(messages_) + " against " + show(expected_.messages) + " " + cause_);
         const int starts = int(StandInRuns(program_).size()) - starts_before_;
         Expect(starts == expected_.launches, "builder starts: " + std::to_string(starts));
         const Disk now = Snapshot(program_);
@@ -654,6 +655,7 @@ class Sequence {
     int helps_ = 0, help_clicks_ = 0;
     // What was seen.
     std::vector<std::string> messages_;
+    std::string cause_;
     int starts_before_ = 0;
     QPointer<QMessageBox> last_box_;
     std::vector<Action> done_;
