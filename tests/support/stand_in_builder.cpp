@@ -15,6 +15,8 @@
 //                           builder makes its package
 //   exit <n>                end with status n (0 without this line)
 //   crash                   end as a crashed program does
+//   package                 write the package "{name}.agent" beside itself,
+//                           {name} from its document "{name}.txt"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -96,8 +98,9 @@ std::string WindowStyleLine() {
 
 int main(int argc, char** argv) {
     const fs::path folder = FromUtf8(ormel::ProgramFolder());
+    const std::vector<std::string> arguments = Arguments(argc, argv);
     std::string start = "start\n";
-    for (const std::string& argument : Arguments(argc, argv)) start += "arg " + argument + "\n";
+    for (const std::string& argument : arguments) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
     for (const std::string& name : FilesBeside(fs::current_path())) {
         start += "beside " + name + "\n";
@@ -125,6 +128,10 @@ int main(int argc, char** argv) {
         if (order == "touch") std::ofstream(fs::current_path() / FromUtf8(value));
         if (order == "exit") exit_code = std::stoi(value);
         if (order == "crash") crash = true;
+        if (order == "package" && !arguments.empty()) {
+            const fs::path package = FromUtf8(arguments[0]).stem().concat(".agent");
+            std::ofstream(folder / package, std::ios::binary) << "package\n";
+        }
     }
 
     Record(folder, crash ? "ended crash\n" : "ended " + std::to_string(exit_code) + "\n");

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <limits>
 
 namespace ormel::ui {
 
@@ -39,6 +40,8 @@ class QuietFinishLineEdit : public QLineEdit {
 EditableList::EditableList(QWidget* parent) : QComboBox(parent) {
     // Giving the box its line edit makes it editable.
     setLineEdit(new QuietFinishLineEdit(this));
+    // The text has no length limit (Qt's line edit cuts at 32767).
+    lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     setInsertPolicy(QComboBox::NoInsert);
     // The default completer fills in a matching entry while the author types.
     setCompleter(nullptr);

@@ -6,6 +6,7 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <stdexcept>
 
 #include "ui/controls/command_strip.h"
@@ -159,6 +160,8 @@ QWidget* MakeControl(const ControlDesign& design) {
         case Kind::TextBox: {
             auto* box = new QLineEdit(design.text);
             box->setReadOnly(design.read_only);
+            // No field limits its length (Qt's line edit cuts at 32767).
+            box->setMaxLength(std::numeric_limits<int>::max());
             return box;
         }
         case Kind::CheckBox: {

@@ -1,0 +1,763 @@
+// A model-based fuzzer of the whole program, offscreen and in one process.
+// Seeded random sequences of what an author can do (type, tick, pick, New,
+// Compile, OK, Cancel, Help, close, answer the message box), mixed with
+// faults of the builder (the stand-in as PRAY.exe) and of the disk, run
+// against the real windows, the real build and real folders. After every
+// action the program is compared with the model. A failing sequence is
+// printed with its seed and shortened to a sequence that still fails.
+//
+//   model_fuzz [--sequences N] [--seed S] [--soak] [--replay "SEED:ACTIONS"]
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <random>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "support/stand_in.h"
+#include "support/temp_folder.h"
+#include "ui/controls/command_strip.h"
+#include "ui/controls/editable_list.h"
+#include "ui/controls/slot_check_box.h"
+#include "ui/frmAW/frmAW.h"
+#include "ui/frmCompileIt/frmCompileIt.h"
+#include "ui/frmLoad/frmLoad.h"
+
+namespace ormel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ui::frmAW;
+
+// ------------------------------------------------------------ the action table
+
+// Each action is an operation and two small numbers, so that a sequence
+// prints as text ("T0.7" types text 7 into field 0) and replays from it.
+// clang-format off
+enum class Op { Type, Pick, Tick, Clear, Gray, New, Compile, Ok, Cancel, CloseBox, Help, CloseMain,
+                Builder, Disk, Fill, Wait, Answer };
+enum class When { Always, DialogOpen, NoBuild };  // when the author can draw the action
+struct OpInfo { char code; int weight; When when; };
+constexpr OpInfo kOps[] = {
+    {'T', 28, When::Always}, {'P', 10, When::Always}, {'K', 4, When::Always},
+    {'C', 4, When::Always}, {'G', 2, When::Always}, {'N', 3, When::Always},
+    {'M', 9, When::Always}, {'O', 14, When::DialogOpen}, {'X', 2, When::DialogOpen},
+    {'B', 2, When::DialogOpen}, {'H', 2, When::Always}, {'Q', 1, When::Always},
+    {'U', 5, When::NoBuild}, {'D', 6, When::NoBuild}, {'F', 8, When::Always},
+    {'W', 4, When::Always}, {'A', 0, When::Always},
+};
+// clang-format on
+
+struct Action {
+    Op op;
+    int a = 0;  // field, slot, builder order, disk fault or agent
+    int b = 0;  // text, list entry, file or milliseconds
+};
+
+std::string Render(const std::vector<Action>& actions) {
+    std::string text;
+    for (const Action& x : actions) {
+        text += kOps[int(x.op)].code + std::to_string(x.a) + "." + std::to_string(x.b) + " ";
+    }
+    return text;
+}
+
+std::vector<Action> Parse(const std::string& text) {
+    std::vector<Action> actions;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) {
+        const auto op = std::find_if(std::begin(kOps), std::end(kOps),
+                                     [&](const OpInfo& info) { return info.code == word[0]; });
+        const auto dot = word.find('.');
+        actions.push_back({Op(op - std::begin(kOps)), std::stoi(word.substr(1, dot)),
+                           std::stoi(word.substr(dot + 1))});
+    }
+    return actions;
+}
+
+// The form's fields in the model's order; lists carry their entries.
+struct Field {
+    QString name;
+    QStringList entries;  // empty: a text box
+};
+const std::vector<Field> kFields = [] {
+    std::vector<Field> f{{"field_Name", {}}, {"field_COS_File", {}}};
+    for (int n = 1; n <= 6; ++n) f.push_back({QString("field_File_%1").arg(n), {}});
+    for (int n = 1; n <= 6; ++n) {
+        f.push_back({QString("field_File_Ext_%1").arg(n), {".c16", ".s16", ".wav", ".catalogue"}});
+    }
+    f.push_back({"field_Image", {}});
+    f.push_back({"field_Image_Ext", {".c16", ".s16"}});
+    f.push_back({"field_Animation", {}});
+    f.push_back(
+        {"field_Bioenergy", QString("10 20 30 40 50 60 70 80 90 100 200 300 400 500").split(' ')});
+    f.push_back({"field_Remove_Script", {}});
+    return f;
+}();
+constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8;
+
+// What the author types: odd texts, and the names of the agents on disk.
+const QStringList kTexts = {
+    "",        "   ",     "\"q\"", "a\\b", "Öl Lamp", "日本", QString(100 * 1024, 'x'),
+    "Lantern", "lantern", "glow",  "20",   ".wav",    "öl"};
+constexpr int kBigText = 6;
+// Per field (name, script, slot files): the texts that take a build further.
+const int kGoodTexts[3][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}};
+// The two agents on disk, filled in as an author does (see Render), and
+// compiled at once.
+const char* const kFills[] = {"T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2",
+                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0",
+                              "T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2 M0.0 O0.0",
+                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0 M0.0 O0.0"};
+
+// What the builder is told to do (its stand_in.control), per build: end
+// with 0 and write the package, end with 3, crash, hang past the timeout,
+// or be slower than the progress window.
+const char* const kOrders[] = {"package\n", "exit 3\n", "crash\n", "sleep_ms 4000\n",
+                               "sleep_ms 40\npackage\n"};
+constexpr int kHang = 3;
+constexpr std::chrono::milliseconds kBuilderTimeout{2500};
+
+// ------------------------------------------------------------ the disk
+
+// A folder's contents by relative path; no hash stands for any content.
+struct Entry {
+    bool dir = false;
+    bool writable = true;
+    std::optional<size_t> hash;
+    bool operator==(const Entry&) const = default;
+};
+using Disk = std::map<std::string, Entry>;
+
+// The contents' hash; a large file (the builder) by its size and time.
+size_t Hash(const fs::path& file) {
+    const auto size = fs::file_size(file);
+    if (size > 64 * 1024)
+        return size ^ size_t(fs::last_write_time(file).time_since_epoch().count());
+    std::string bytes(size, '\0');
+    std::ifstream(file, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
+    return std::hash<std::string>()(bytes);
+}
+
+// The program folder without the stand-in's own files.
+Disk Snapshot(const fs::path& root) {
+    Disk disk;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+         ++it) {
+        const std::u8string relative = fs::relative(it->path(), root).generic_u8string();
+        const std::string key(relative.begin(), relative.end());
+        if (key.starts_with("stand_in.")) continue;
+        const auto perms = it->status().permissions();
+        disk[key] = {it->is_directory(), (perms & fs::perms::owner_write) != fs::perms::none,
+                     it->is_directory() ? std::nullopt : std::optional(Hash(it->path()))};
+    }
+    return disk;
+}
+
+// False when this process writes whatever the permission bits say (root).
+bool PermissionsBite() {
+    TempFolder probe;
+    fs::permissions(probe.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    const bool bite = !std::ofstream(probe.path() / "x");
+    fs::permissions(probe.path(), fs::perms::owner_all);
+    return bite;
+}
+const bool kPermissionsBite = PermissionsBite();
+
+// The program folder as the author laid it out: two agents and bystanders.
+void LayOut(const fs::path& program) {
+    std::vector<fs::path> old;
+    for (const auto& entry : fs::recursive_directory_iterator(program)) {
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        const std::string name = ToUtf8(entry.path().filename());
+        if (entry.path().parent_path() == program && name != "PRAY.exe" &&
+            !name.starts_with("stand_in.")) {
+            old.push_back(entry.path());
+        }
+    }
+    for (const fs::path& path : old) fs::remove_all(path);
+    const std::map<std::string, std::string> files{
+        {"ormel", "program"},           {"keep.dat", "keep"},           {"Other/keep.txt", "other"},
+        {"Lantern/lantern.cos", "cos"}, {"Lantern/lantern.c16", "c16"}, {"Lantern/glow.wav", "wav"},
+        {"Öl Lamp/öl.cos", "öl cos"},   {"Öl Lamp/öl.wav", "öl wav"}};
+    for (const auto& [path, bytes] : files) {
+        fs::create_directories((program / FromUtf8(path)).parent_path());
+        WriteBytes(program / FromUtf8(path), bytes);
+    }
+}
+
+// Disk faults, made while no build runs. Run as root, permission bits stop
+// no write, so a folder in the document's place stands in for the
+// read-only agent folder.
+void MakeFault(const fs::path& program, int fault, int file) {
+    const char* const files[] = {"lantern.c16", "glow.wav", "lantern.cos", "Lantern.txt"};
+    const fs::path agent = program / "Lantern", name = files[file % 4];
+    // A fault that cannot be made (a file where a folder is) leaves the disk
+    // as it is; the model reads the disk afresh after every fault.
+    try {
+        if (fault == 0) fs::remove_all(agent);     // agent folder missing
+        if (fault == 1) fs::remove(agent / name);  // a slot's file missing
+        if (fault == 2 || fault == 3) {            // read-only or stale where a copy goes
+            fs::remove(program / name);
+            WriteBytes(program / name, "stale");
+            if (fault == 2) fs::permissions(program / name, fs::perms::owner_read);
+        }
+        if (fault == 3) WriteBytes(agent / "Lantern.txt", "stale");
+        if (fault == 4 && kPermissionsBite) {
+            fs::permissions(agent, fs::perms::owner_read | fs::perms::owner_exec);
+        } else if (fault == 4) {
+            fs::create_directory(agent / "Lantern.txt");
+        }
+        if (fault == 5) LayOut(program);  // every fault undone
+    } catch (const std::exception&) {
+    }
+}
+
+// ------------------------------------------------------------ the model
+
+struct Form {
+    QStringList text;
+    std::vector<int> chosen;  // the list entry picked, -1 for none
+    std::array<int, 6> check{1, 0, 0, 0, 0, 0};
+    QString caption;
+
+    // The form at start-up and after New; the check boxes stay.
+    void Reset() {
+        text = QStringList(int(kFields.size()));
+        text[15] = ".c16", text[16] = "0", text[17] = "0", text[18] = "enum CLASS kill targ next";
+        chosen.assign(kFields.size(), -1);
+        caption = "untitled.agent";
+    }
+    std::string Utf8(int field) const { return text[field].toStdString(); }
+};
+
+// What one build will do, worked out from the form and the disk when OK
+// arms it: its messages, the builder's starts, the disk afterwards and the
+// paths it may touch on the way. Every rule of the build lives here.
+struct Prediction {
+    std::vector<std::string> messages;
+    int launches = 0;
+    Disk after;
+    std::set<std::string> touched;
+};
+
+const std::string kFailure =
+    "ERROR: An error has occured. The agent was not created. Make sure the file doesn't already "
+    "exist.";
+// Whether the build refuses an empty agent name before it writes anything.
+constexpr bool kEmptyNameRefused = false;
+
+Prediction Predict(const Form& form, const Disk& before, int order) {
+    Prediction p{{kFailure}, 0, before, {}};
+    Disk& disk = p.after;
+    const std::string name = form.Utf8(kName), script = form.Utf8(kScript) + ".cos";
+    const std::string document = name + "/" + name + ".txt", package = name + ".agent";
+    auto unsafe = [](const std::string& n) {
+        return n.find_first_of("/\\") != std::string::npos || n == "." || n == "..";
+    };
+    // The staged copies in order (used slots, the script, the document), the
+    // names read once before anything is written.
+    std::vector<std::pair<std::string, std::string>> copies;
+    bool refused = unsafe(name) || unsafe(script) || (name.empty() && kEmptyNameRefused);
+    bool uncategorised = false;
+    for (int s = 0; s < 6; ++s) {
+        if (form.check[size_t(s)] != 1) continue;
+        const std::string file = form.Utf8(kFile1 + s) + form.Utf8(kExt1 + s);
+        refused |= unsafe(file);
+        uncategorised |= form.chosen[size_t(kExt1 + s)] < 0;
+        copies.push_back({name + "/" + file, file});
+    }
+    copies.push_back({name + "/" + script, script});
+    copies.push_back({document, name + ".txt"});
+    if (refused) return p;
+    if (name.empty()) {
+        // The document lands in the program folder as ".txt"; the first
+        // copy, from the program folder onto itself, fails.
+        p.touched.insert(".txt");
+        if (!before.count(".txt") || !before.at(".txt").dir) disk[".txt"] = Entry{};
+        return p;
+    }
+    for (const auto& copy : copies) p.touched.insert(copy.second);
+    p.touched.insert({document, package});
+    auto is = [&](const std::string& key, bool dir) {
+        return disk.count(key) && disk[key].dir == dir;
+    };
+    if (!is(name, true) || is(document, true) || name.size() + 4 > 255) return p;
+    const bool folder_writable = !kPermissionsBite || disk[name].writable;
+    if (!disk.count(document) && !folder_writable) return p;
+    disk[document] = Entry{};  // written whole, or in part when a category is missing
+    if (uncategorised) return p;
+    for (const auto& [from, to] : copies) {
+        if (!is(from, false) || (disk.count(to) && (disk[to].dir || !disk[to].writable))) return p;
+        disk[to] = disk[from];
+    }
+    p.launches = 1;
+    if (order == 1 || order == 2 || order == kHang) return p;  // exit 3, crash, hang
+    if (order == 0 || order == 4) disk[package] = Entry{};
+    p.messages = {name + ".agent was created successfully."};
+    for (const auto& copy : copies) disk.erase(copy.second);
+    if (!folder_writable) return p.messages.push_back(kFailure), p;
+    disk.erase(document);
+    return p;
+}
+
+// ------------------------------------------------------------ one sequence
+
+struct Outcome {
+    std::string failure;  // empty when every invariant held
+    std::vector<Action> actions;
+    long checks = 0;
+    int builds = 0, successes = 0;
+};
+
+// For the watchdog: the time of the last action and the sequence so far.
+std::atomic<long long> g_last_action{0};
+std::mutex g_current_mutex;
+std::string g_current;
+
+class Sequence {
+  public:
+    Sequence(uint64_t seed, int length, std::optional<std::vector<Action>> script)
+        : rng_(seed), seed_(seed), length_(length), script_(std::move(script)) {
+        InstallStandIn(program_, kOrders[0]);
+        LayOut(program_);
+        window_->SetBuildEnvironment({.program_folder = ToUtf8(program_),
+                                      .program_executable = ToUtf8(program_ / "ormel"),
+                                      .builder_timeout = kBuilderTimeout,
+                                      .wake_up = std::chrono::milliseconds(5)});
+        window_->SetHelpLaunchers({[this](const QString&, const QString&) { return ++helps_; },
+                                   [](const QUrl&) { return false; }});
+        window_->show();
+        form_.Reset();
+        baseline_ = Snapshot(program_);
+        step_.setSingleShot(true);
+        QObject::connect(&step_, &QTimer::timeout, [this] { Step(); });
+    }
+
+    Outcome Run() {
+        step_.start(0);
+        loop_.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            Expect(window->parentWidget(), "a window is left open after the main window closed");
+            if (!window->parentWidget()) delete window;
+        }
+        outcome_.actions = done_;
+        return outcome_;
+    }
+
+  private:
+    enum class Build { Idle, Armed, Running };
+
+    void Expect(bool holds, const std::string& what) {
+        ++outcome_.checks;
+        if (!holds && outcome_.failure.empty()) outcome_.failure = what;
+    }
+    static QMessageBox* Box() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        return box && box->isVisible() ? box : nullptr;
+    }
+    bool Open() const { return window_ && !closed_; }
+    bool Running() const { return window_ && window_->BuildRunning(); }
+    bool NoBuild() const { return build_ == Build::Idle && !Running(); }
+
+    // One action, from a timer: it runs inside whatever event loop is
+    // current, the build's wait and the message box's own included.
+    void Step() {
+        g_last_action = QDateTime::currentMSecsSinceEpoch();
+        Observe();
+        if (build_ == Build::Armed && !Box()) return step_.start(1);  // the tick comes first
+        const bool over = !Open() || !outcome_.failure.empty() ||
+                          (script_ ? cursor_ >= script_->size() : int(done_.size()) >= length_);
+        std::optional<Action> next;
+        if (!over) next = script_ ? (*script_)[cursor_++] : Draw();
+        if (!next && Box()) next = Action{Op::Answer};
+        if (!next && build_ != Build::Idle) return step_.start(2);
+        if (!next) return Finish();
+        // While the message box is open the author can only answer it.
+        if (!Box() || next->op == Op::Answer || next->op == Op::Wait) Do(*next);
+        done_.push_back(*next);
+        {
+            const std::lock_guard lock(g_current_mutex);
+            g_current = std::to_string(seed_) + ":" + Render(done_);
+        }
+        Observe();
+        Check();
+        step_.start(next->op == Op::Wait ? next->b : 0);
+    }
+
+    // An action the author can take now, drawn by the weights of the table.
+    Action Draw() {
+        auto pick = [&](int n) { return int(rng_() % unsigned(n)); };
+        if (Box()) return pick(3) ? Action{Op::Answer} : Action{Op::Wait, 0, pick(20)};
+        int total = 0;
+        std::vector<int> weights;
+        for (const OpInfo& info : kOps) {
+            const bool now = info.when == When::Always ||
+                             (info.when == When::DialogOpen && ui::frmCompileIt::Instance()) ||
+                             (info.when == When::NoBuild && NoBuild());
+            weights.push_back(now ? info.weight : 0);
+            total += weights.back();
+        }
+        int r = pick(total), op = 0;
+        while (r >= weights[size_t(op)]) r -= weights[size_t(op++)];
+        Action x{Op(op)};
+        if (x.op == Op::Type) {
+            x.a = pick(int(kFields.size()));
+            const int kind = x.a == kName ? 0 : x.a == kScript ? 1 : x.a < kExt1 ? 2 : -1;
+            x.b = kind >= 0 && pick(2) ? kGoodTexts[kind][pick(3)] : pick(int(kTexts.size()));
+            if (x.b == kBigText && pick(4)) x.b = 0;  // the big text is slow to lay out
+        } else if (x.op == Op::Pick) {
+            x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9}[size_t(pick(8))];
+            x.b = pick(int(kFields[size_t(x.a)].entries.size()));
+        } else if (x.op == Op::Builder) {
+            x.a = pick(30) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
+        } else {
+            x.a = pick(6), x.b = x.op == Op::Wait ? pick(20) : pick(4);
+        }
+        return x;
+    }
+
+    // Runs an action on the real windows and the disk, and moves the model.
+    void Do(const Action& x) {
+        ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
+        if (!Open() && x.op != Op::Answer && x.op != Op::Wait) return;
+        const int f = x.a % int(kFields.size());
+        auto* list =
+            window_ ? window_->findChild<ui::EditableList*>(kFields[size_t(f)].name) : nullptr;
+        switch (x.op) {
+            case Op::Type: {
+                QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[size_t(f)].name);
+                const QString& text = kTexts[x.b % kTexts.size()];
+                box->selectAll();
+                if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
+                if (!text.isEmpty()) box->insert(text);  // as a paste does
+                // Typing over a text is an edit even when the text stays the
+                // same; deleting in an empty box is none.
+                if (!form_.text[f].isEmpty() || !text.isEmpty()) {
+                    form_.chosen[size_t(f)] = -1;
+                    if (f == kName) form_.caption = text + ".agent - Compile";
+                }
+                form_.text[f] = text;
+                break;
+            }
+            case Op::Pick: {  // with the arrow keys, as the author picks
+                if (!list) break;
+                const int entry = x.b % list->count(), last = list->count() - 1;
+                auto press = [&](bool down) {
+                    QTest::keyClick(list, down ? Qt::Key_Down : Qt::Key_Up);
+                };
+                if (list->currentIndex() == entry) press(entry < last), press(entry == last);
+                while (list->currentIndex() != entry) press(list->currentIndex() < entry);
+                form_.text[f] = kFields[size_t(f)].entries[entry];
+                form_.chosen[size_t(f)] = entry;
+                break;
+            }
+            case Op::Tick:
+            case Op::Clear:
+            case Op::Gray: {  // clicks tick and clear; only the program grays
+                auto* check = Find<ui::SlotCheckBox>(QString("check_File_%1").arg(x.a % 6 + 1));
+                const int want = x.op == Op::Tick ? 1 : x.op == Op::Clear ? 0 : 2;
+                if (want == 2) check->SetValue(CheckValue::Grayed);
+                while (int(check->Value()) != want) QTest::mouseClick(check, Qt::LeftButton);
+                form_.check[size_t(x.a % 6)] = want;
+                break;
+            }
+            case Op::New:
+                ClickTab(0), form_.Reset();
+                break;
+            case Op::Compile:
+                ClickTab(1), dialog_ = true;
+                break;
+            case Op::Help:
+                ClickTab(2), ++help_clicks_;
+                break;
+            case Op::Ok:
+            case Op::Cancel:
+            case Op::CloseBox:  // the dialog's close box closes it as Cancel does
+                if (dialog && x.op == Op::Ok && NoBuild()) Arm();
+                if (dialog && x.op == Op::CloseBox) dialog->close();
+                if (dialog && x.op != Op::CloseBox) {
+                    const char* button = x.op == Op::Ok ? "btnOK" : "btnCancel";
+                    QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+                }
+                dialog_ = false;
+                break;
+            case Op::CloseMain:  // during a build the window closes once the build has ended
+                window_->close();
+                closing_ = true;
+                Observe();
+                break;
+            case Op::Builder:
+                if (NoBuild()) WriteBytes(program_ / "stand_in.control", kOrders[order_ = x.a % 5]);
+                break;
+            case Op::Disk:
+                if (NoBuild()) MakeFault(program_, x.a, x.b), baseline_ = Snapshot(program_);
+                break;
+            case Op::Fill:
+                for (const Action& part : Parse(kFills[x.a % 4])) Do(part);
+                break;
+            case Op::Answer:
+                if (QMessageBox* box = Box())
+                    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+                break;
+            case Op::Wait:
+                break;
+        }
+    }
+    template <class Control>
+    Control* Find(const QString& name) const {
+        return window_->findChild<Control*>(name);
+    }
+    void ClickTab(int tab) const {
+        auto* strip = Find<ui::CommandStrip>("tsButtons");
+        QTest::mouseClick(strip, Qt::LeftButton, {}, strip->TabRect(tab).center());
+    }
+    void Arm() {
+        build_ = Build::Armed;
+        expected_ = Predict(form_, baseline_, order_);
+        messages_.clear(), cause_.clear();
+        starts_before_ = int(StandInRuns(program_).size());
+    }
+
+    // What happened since the last look: a message box, a build's start or end.
+    void Observe() {
+        if (QMessageBox* box = Box(); box && box != last_box_) {
+            last_box_ = box;
+            Expect(build_ != Build::Idle,
+                   "a message box outside a build: " + box->text().toStdString());
+            Expect(box->windowTitle() == "Vantrel" && box->icon() == QMessageBox::NoIcon,
+                   "a message box not captioned \"Vantrel\", or with an icon");
+            messages_.push_back(box->text().toStdString());
+            cause_ += box->informativeText().toStdString();  // the failure's cause, if shown
+            build_ = Build::Running;
+        }
+        if (build_ == Build::Armed && Running()) build_ = Build::Running;
+        if (build_ == Build::Armed && window_ && window_->CompileTimerInterval() == 0) {
+            Expect(false, "OK armed a build that never ran");
+            build_ = Build::Idle;
+        }
+        if (build_ == Build::Running && !Running() && !Box()) EndBuild();
+        if (closing_ && !Running()) closed_ = true, dialog_ = false;
+    }
+
+    // The build has ended: its messages, its builder and the disk are as predicted.
+    void EndBuild() {
+        build_ = Build::Idle;
+        WriteBytes(program_ / "stand_in.control", kOrders[order_ = 0]);  // orders are per build
+        ++outcome_.builds;
+        outcome_.successes += expected_.messages[0] != kFailure;
+        auto show = [](const std::vector<std::string>& messages) {
+            std::string all;
+            for (const auto& m : messages) all += "[" + m.substr(0, 50) + "]";
+            return all;
+        };
+        Expect(messages_ == expected_.messages,
+               show(messages_) + " against " + show(expected_.messages) + " " + cause_);
+        const int starts = int(StandInRuns(program_).size()) - starts_before_;
+        Expect(starts == expected_.launches, "builder starts: " + std::to_string(starts));
+        const Disk now = Snapshot(program_);
+        for (const auto& [key, entry] : now) {
+            const auto want = expected_.after.find(key);
+            Expect(want != expected_.after.end() && entry.dir == want->second.dir &&
+                       (!want->second.hash || entry.hash == want->second.hash),
+                   "after the build: " + key + " is there, or differs");
+        }
+        for (const auto& [key, entry] : expected_.after)
+            Expect(now.count(key), "after the build: " + key + " is gone");
+        Expect(!ui::frmLoad::Current(), "a progress window outlived its build");
+        Expect(!window_ || window_->CompileTimerInterval() == 0,
+               "the timer is armed after its build");
+        baseline_ = now;
+    }
+
+    // The invariants after every action.
+    void Check() {
+        int dialogs = 0, progress = 0, boxes = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            dialogs += w->isVisible() && qobject_cast<ui::frmCompileIt*>(w);
+            progress += w->isVisible() && qobject_cast<ui::frmLoad*>(w);
+            boxes += w->isVisible() && qobject_cast<QMessageBox*>(w);
+        }
+        Expect(dialogs <= 1 && progress <= 1 && boxes <= 1, "two windows of a kind");
+        Expect(dialog_ == (ui::frmCompileIt::Instance() != nullptr), "the dialog's presence");
+        Expect(helps_ == help_clicks_, "browser starts: " + std::to_string(helps_));
+        Expect(!closed_ || !window_ || !window_->isVisible(), "the main window after its close");
+        if (Open()) CheckForm();
+        // Nothing has changed but what the running build may touch.
+        const Disk now = Snapshot(program_);
+        const auto touched = build_ == Build::Idle ? std::set<std::string>{} : expected_.touched;
+        for (const auto& [key, entry] : baseline_) {
+            const auto it = now.find(key);
+            Expect(touched.count(key) || (it != now.end() && it->second == entry),
+                   key + " changed");
+        }
+        for (const auto& [key, entry] : now)
+            Expect(touched.count(key) || baseline_.count(key), key + " appeared");
+    }
+
+    void CheckForm() {
+        for (size_t f = 0; f < kFields.size(); ++f) {
+            const QString& name = kFields[f].name;
+            auto* list = Find<ui::EditableList>(name);
+            const QString text = list ? list->Text() : Find<QLineEdit>(name)->text();
+            Expect(text == form_.text[int(f)],
+                   name.toStdString() + " holds " + std::to_string(text.size()) + " characters");
+            Expect(!list || list->ChosenIndex() == form_.chosen[f],
+                   name.toStdString() + "'s choice");
+        }
+        for (int s = 0; s < 6; ++s) {
+            const auto* check = Find<ui::SlotCheckBox>(QString("check_File_%1").arg(s + 1));
+            Expect(int(check->Value()) == form_.check[size_t(s)],
+                   "check box " + std::to_string(s + 1));
+        }
+        Expect(Find<QGroupBox>("frEdit")->title() == form_.caption, "the frame's caption");
+        Expect(window_->CompileTimerInterval() == (NoBuild() ? 0 : 1), "the timer's interval");
+    }
+
+    void Finish() {
+        if (Open()) window_->close();
+        loop_.quit();
+    }
+
+    std::mt19937_64 rng_;
+    uint64_t seed_;
+    int length_;
+    std::optional<std::vector<Action>> script_;
+    size_t cursor_ = 0;
+    TempFolder folder_;
+    const fs::path program_ = folder_.path();
+    QPointer<frmAW> window_ = new frmAW;
+    QEventLoop loop_;
+    QTimer step_;
+    // The model: the form, the disk between builds, the build and its prediction.
+    Form form_;
+    Disk baseline_;
+    Build build_ = Build::Idle;
+    int order_ = 0;
+    Prediction expected_;
+    bool dialog_ = false, closing_ = false, closed_ = false;
+    int helps_ = 0, help_clicks_ = 0;
+    // What was seen.
+    std::vector<std::string> messages_;
+    std::string cause_;
+    int starts_before_ = 0;
+    QPointer<QMessageBox> last_box_;
+    std::vector<Action> done_;
+    Outcome outcome_;
+};
+
+Outcome RunOne(uint64_t seed, int length, std::optional<std::vector<Action>> script = {}) {
+    return Sequence(seed, length, std::move(script)).Run();
+}
+
+// Drops runs of actions, longest first, while the rest still fails.
+std::vector<Action> Shrink(uint64_t seed, std::vector<Action> actions) {
+    for (size_t chunk = std::max<size_t>(actions.size() / 2, 1); chunk >= 1; chunk /= 2) {
+        for (size_t at = 0; at + chunk <= actions.size();) {
+            std::vector<Action> shorter = actions;
+            shorter.erase(shorter.begin() + long(at), shorter.begin() + long(at + chunk));
+            if (RunOne(seed, 0, shorter).failure.empty()) {
+                at += chunk;
+            } else {
+                actions = shorter;
+            }
+        }
+    }
+    return actions;
+}
+
+// Faults the fuzzer found, replayed first on every run.
+const char* const kRegressions[] = {
+    "18:T0.6",      // a 100 KiB name was cut at 32767 characters
+    "7:M0.0 O0.0",  // the start-up form: the empty name's document
+};
+
+bool Replay(const std::string& text) {
+    const auto colon = text.find(':');
+    const Outcome o = RunOne(std::stoull(text.substr(0, colon)), 0, Parse(text.substr(colon + 1)));
+    if (!o.failure.empty())
+        std::fprintf(stderr, "FAILED %s: %s\n", text.c_str(), o.failure.c_str());
+    return o.failure.empty();
+}
+
+}  // namespace
+}  // namespace ormel::test
+
+int main(int argc, char** argv) {
+    using namespace ormel::test;
+    QApplication app(argc, argv);
+    // The offscreen platform reports every raise() that it cannot do.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtWarningMsg || !text.startsWith("This plugin does not support")) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
+    ormel::ui::frmLoad::SetTickInterval(std::chrono::milliseconds(5));
+    int sequences = 300;
+    uint64_t first_seed = 1;
+    for (int i = 1; i + 1 < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--sequences") sequences = std::stoi(argv[++i]);
+        if (arg == "--seed") first_seed = std::stoull(argv[++i]);
+        if (arg == "--replay") return Replay(argv[++i]) ? 0 : 1;
+    }
+    if (argc > 1 && std::string(argv[argc - 1]) == "--soak") sequences = 10000;
+
+    std::thread([] {  // no action may hang: a run without one for 30 s stops
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+            const long long last = g_last_action;
+            if (last && QDateTime::currentMSecsSinceEpoch() - last > 30000) {
+                const std::lock_guard lock(g_current_mutex);
+                std::fprintf(stderr, "HANG: no action ended for 30 s in\n  %s\n",
+                             g_current.c_str());
+                std::_Exit(2);
+            }
+        }
+    })
+        .detach();
+
+    if (!std::all_of(std::begin(kRegressions), std::end(kRegressions), Replay)) return 1;
+    QElapsedTimer clock;
+    clock.start();
+    long checks = 0;
+    int builds = 0, successes = 0;
+    constexpr int kLength = 40;
+    for (int n = 0; n < sequences; ++n) {
+        const uint64_t seed = first_seed + uint64_t(n);
+        const Outcome o = RunOne(seed, kLength);
+        checks += o.checks, builds += o.builds, successes += o.successes;
+        if (o.failure.empty()) continue;
+        std::fprintf(stderr, "FAILED seed %llu: %s\n  %s\n", (unsigned long long)seed,
+                     o.failure.c_str(), Render(o.actions).c_str());
+        // A shortened sequence that depends on timing may pass on its re-run.
+        const std::vector<Action> shrunk = Shrink(seed, o.actions);
+        const std::string again = RunOne(seed, 0, shrunk).failure;
+        std::fprintf(stderr, "shortened (%s):\n  model_fuzz --replay \"%llu:%s\"\n",
+                     again.empty() ? "passed on its re-run" : again.c_str(),
+                     (unsigned long long)seed, Render(shrunk).c_str());
+        return 1;
+    }
+    const double seconds = double(clock.elapsed()) / 1000.0;
+    std::printf(
+        "%d sequences of %d actions in %.1f s: %.1f sequences per second, %d builds (%d "
+        "successful), %ld invariants checked\n",
+        sequences, kLength, seconds, sequences / seconds, builds, successes, checks);
+    return 0;
+}
