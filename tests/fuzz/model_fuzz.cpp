@@ -259,9 +259,6 @@ struct Prediction {
 const std::string kFailure =
     "ERROR: An error has occured. The agent was not created. Make sure the file doesn't already "
     "exist.";
-// Whether the build refuses an empty agent name before it writes anything.
-constexpr bool kEmptyNameRefused = false;
-
 Prediction Predict(const Form& form, const Disk& before, int order) {
     Prediction p{{kFailure}, 0, before, {}};
     Disk& disk = p.after;
@@ -273,7 +270,9 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     // The staged copies in order (used slots, the script, the document), the
     // names read once before anything is written.
     std::vector<std::pair<std::string, std::string>> copies;
-    bool refused = unsafe(name) || unsafe(script) || (name.empty() && kEmptyNameRefused);
+    // An empty agent name is refused before anything is written, as are
+    // names that lead out of their folders.
+    bool refused = name.empty() || unsafe(name) || unsafe(script);
     bool uncategorised = false;
     for (int s = 0; s < 6; ++s) {
         if (form.check[size_t(s)] != 1) continue;
@@ -285,13 +284,6 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     copies.push_back({name + "/" + script, script});
     copies.push_back({document, name + ".txt"});
     if (refused) return p;
-    if (name.empty()) {
-        // The document lands in the program folder as ".txt"; the first
-        // copy, from the program folder onto itself, fails.
-        p.touched.insert(".txt");
-        if (!before.count(".txt") || !before.at(".txt").dir) disk[".txt"] = Entry{};
-        return p;
-    }
     for (const auto& copy : copies) p.touched.insert(copy.second);
     p.touched.insert({document, package});
     auto is = [&](const std::string& key, bool dir) {
@@ -338,9 +330,10 @@ class Sequence {
         LayOut(program_);
         window_->SetBuildEnvironment({.program_folder = ToUtf8(program_),
                                       .program_executable = ToUtf8(program_ / "ormel"),
+                                      .bundled_builder = ToUtf8(program_ / "ormel-pray"),
                                       .builder_timeout = kBuilderTimeout,
                                       .wake_up = std::chrono::milliseconds(5)});
-        window_->SetHelpLaunchers({[this](const QString&, const QString&) { return ++helps_; },
+        window_->SetHelpLaunchers({[this](const QString&, const QStringList&) { return ++helps_; },
                                    [](const QUrl&) { return false; }});
         window_->show();
         form_.Reset();
