@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/stand_in.h"
@@ -22,22 +23,16 @@ TEST(Launch, StartsTheBuilderWithItsArgumentsAndLearnsHowItEnded) {
     fs::create_directories(program);
     const std::vector<std::string> arguments{ToUtf8(program / "Lantern" / "Lantern.txt"),
                                              R"(say "hi")", R"(ends in \)"};
-    const struct {
-        const char* orders;
-        bool succeeded;
-        int code;
-    } cases[] = {{"exit 0", true, 0}, {"exit 3", false, 3}, {"crash", false, -1}};
-    for (const auto& c : cases) {
+    const std::tuple<const char*, bool, int> cases[] = {
+        {"exit 0", true, 0}, {"exit 3", false, 3}, {"crash", false, -1}};  // -1: any code
+    for (const auto& [orders, succeeded, code] : cases) {
         fs::remove(program / "stand_in.record");
-        InstallStandIn(program, c.orders);
+        InstallStandIn(program, orders);
         Process process =
             Launch(ToUtf8(program / "PRAY.exe"), arguments, WindowStyle::MinimizedNoActivate);
         const ProcessExit exit = ReleaseAndAwait(program, process);
-        EXPECT_EQ(exit.Succeeded(), c.succeeded) << c.orders;
-        if (c.code >= 0) {
-            EXPECT_EQ(exit.code, c.code) << c.orders;
-        }
-
+        EXPECT_EQ(exit.Succeeded(), succeeded) << orders;
+        EXPECT_EQ(exit.code, code < 0 ? exit.code : code) << orders;
         const auto runs = StandInRuns(program);
         ASSERT_EQ(runs.size(), 1u);
         EXPECT_EQ(runs[0].arguments, arguments);
