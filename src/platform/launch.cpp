@@ -263,8 +263,11 @@ std::optional<ProcessExit> Process::Poll() {
     if (state == WAIT_TIMEOUT) return std::nullopt;
     DWORD code = 0;
     if (state == WAIT_OBJECT_0 && GetExitCodeProcess(handle, &code)) {
-        // A crash ends the process with its exception code, never 0.
-        exit_ = ProcessExit{true, static_cast<int>(code)};
+        // A crash ends the process with its exception code, an NTSTATUS of
+        // error severity (0xC0000005 for an access violation): no exit that
+        // the program chose.
+        const bool crashed = (code & 0xC0000000) == 0xC0000000;
+        exit_ = ProcessExit{!crashed, static_cast<int>(code)};
     } else {
         exit_ = ProcessExit{false, 0};
     }

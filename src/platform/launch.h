@@ -28,8 +28,8 @@ struct LaunchOptions {
 };
 
 struct ProcessExit {
-    // False when the process was killed by a signal or its end could not be
-    // learnt; the code then means nothing.
+    // False when the process crashed (killed by a signal; on Windows ended
+    // with an exception code) or its end could not be learnt.
     bool exited_normally = false;
     int code = 0;
     bool Succeeded() const { return exited_normally && code == 0; }
