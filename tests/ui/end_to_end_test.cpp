@@ -269,7 +269,9 @@ class InstalledFolderTest : public WindowTest {
     void compiles_the_example_agent() {
         const fs::path installed =
             FromUtf8(qEnvironmentVariable("ORMEL_TEST_PROGRAM_FOLDER").toStdString());
-        QVERIFY2(fs::is_regular_file(installed / "ormel"), "no installed program folder");
+        QVERIFY2(fs::is_regular_file(installed / "ormel") ||
+                     fs::is_regular_file(installed / "ormel.exe"),
+                 "no installed program folder");
         TempFolder work;
         fs::copy(installed, work.path(), fs::copy_options::recursive);
         fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
