@@ -1,6 +1,7 @@
 // Processor time of one whole build in the real main window (offscreen),
 // against its wall time: the progress window's second and a builder that
-// sleeps a second and a half. The wait must sleep between events, not spin.
+// sleeps a second and a half. The wait must sleep between events, not spin,
+// and no timer may wake it needlessly.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <fstream>
 
 #include "agent/build_run.h"
+#include "ui/controls/interval_timer.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/message_box.h"
 
@@ -59,28 +61,35 @@ int main(int argc, char** argv) {
 
     double processor = 0;
     double wall = 0;
+    // The build runs inside the tick of tmrCompileIt; a handler connected
+    // after the window's own runs when the build has ended, so that nothing
+    // of the bench wakes the event loop during the build.
+    auto* compile_timer = window->findChild<ormel::ui::IntervalTimer*>("tmrCompileIt");
+    double processor_before = 0;
+    QElapsedTimer clock;
+    QObject::connect(compile_timer, &ormel::ui::IntervalTimer::Tick, [&] {
+        wall = static_cast<double>(clock.elapsed()) / 1000.0;
+        processor = ProcessorSeconds() - processor_before;
+        window->close();
+    });
     QTimer::singleShot(200, [&] {
-        const double processor_before = ProcessorSeconds();
-        QElapsedTimer clock;
+        processor_before = ProcessorSeconds();
         clock.start();
         window->SetCompileTimerInterval(1);
-        QTimer* done = new QTimer(&app);
-        QObject::connect(done, &QTimer::timeout, [&, done, processor_before, clock] {
-            if (window->BuildRunning() || window->CompileTimerInterval() != 0) return;
-            done->stop();
-            wall = static_cast<double>(clock.elapsed()) / 1000.0;
-            processor = ProcessorSeconds() - processor_before;
-            window->close();
-        });
-        done->start(5);
+        // The author confirms another Compile during the wait: it arms the
+        // timer that the build holds.
+        QTimer::singleShot(300, [&] { window->SetCompileTimerInterval(1); });
     });
     QApplication::exec();
     fs::remove_all(program);
 
-    const bool succeeded = messages == QStringList{"Lantern.agent was created successfully."};
-    std::printf("one whole build in the main window (progress window 1 s, builder 1.5 s)\n");
+    const bool succeeded =
+        messages == QStringList{"Lantern.agent was created successfully."};
+    std::printf(
+        "one whole build in the main window (progress window 1 s, builder 1.5 s, a second OK "
+        "during the wait)\n");
     std::printf("  %s\n", succeeded ? "succeeded" : "FAILED");
-    std::printf("  wall %.3f s, processor %.4f s: %.2f %% (aim: under 5 %%)\n", wall, processor,
+    std::printf("  wall %.3f s, processor %.4f s: %.2f %% (aim: under 0.5 %%)\n", wall, processor,
                 100.0 * processor / wall);
     return succeeded ? 0 : 1;
 }

@@ -16,7 +16,8 @@ tar -tvzf "$archive"
 
 contents=$(tar -tzf "$archive")
 absent=0
-for entry in Ormel/ormel Ormel/ormel-help.html Ormel/examples/Lantern/lantern.cos \
+for entry in Ormel/ormel Ormel/ormel-pray Ormel/ormel-help.html \
+    Ormel/examples/Lantern/Lantern.txt Ormel/examples/Lantern/lantern.cos \
     Ormel/examples/Lantern/lantern.c16 Ormel/examples/Lantern/glow.wav \
     Ormel/desktop/install-desktop-entry.sh Ormel/desktop/ormel-compiler.desktop.in \
     Ormel/desktop/ormel-32.png Ormel/desktop/ormel-48.png; do

@@ -5,6 +5,8 @@
 # Qt's windows platform needs an X display under Wine even for its hidden
 # message window; its offscreen platform hangs there.
 
+source "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+
 wine_session_display_pid=""
 
 stop_wine_session() {
@@ -39,20 +41,6 @@ start_x_display() {
     export DISPLAY=":$number"
 }
 
-# wineboot -i creates the prefix; it has been seen to end early on a busy
-# machine, leaving no system32, so it is checked and tried once more.
-create_wine_prefix() {
-    local attempt
-    for attempt in 1 2; do
-        wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
-        [ -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ] && return 0
-        echo "Wine prefix $WINEPREFIX is incomplete after attempt $attempt" >&2
-        rm -rf "$WINEPREFIX"
-    done
-    return 1
-}
-
 # Debian's Wine finds no Windows fonts by itself: without them Qt falls back
 # to a math font whose glyph box is 46 px high and every text box looks empty.
 # Wine's own fonts (Tahoma among them), copied into the prefix, are found.
@@ -74,10 +62,8 @@ start_wine_session() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
     trap stop_wine_session EXIT
     start_x_display
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    if [ ! -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll" ]; then
-        echo "Creating the Wine prefix $WINEPREFIX" >&2
-        create_wine_prefix
+    if ! wine_prefix_complete "$WINEPREFIX"; then
+        ensure_wine_prefix "$WINEPREFIX"
         draw_frames_in_wine
     fi
     install_wine_fonts

@@ -51,8 +51,8 @@ bool Save(QWidget& window, const QDir& folder, const QString& file) {
 
 // Shows the message as the program does, draws its box once it is up, and
 // answers it with OK.
-bool SaveMessage(QWidget& parent, const std::string& text, const QDir& folder,
-                 const QString& file) {
+bool SaveMessage(QWidget& parent, const std::string& text, const QString& detail,
+                 const QDir& folder, const QString& file) {
     bool saved = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -63,7 +63,7 @@ bool SaveMessage(QWidget& parent, const std::string& text, const QDir& folder,
         box->button(QMessageBox::Ok)->click();
     });
     poll.start(50);
-    ormel::ui::ShowMessage(&parent, QString::fromStdString(text));
+    ormel::ui::ShowMessage(&parent, QString::fromStdString(text), detail);
     return saved;
 }
 
@@ -92,10 +92,14 @@ int main(int argc, char** argv) {
     saved = Save(*dialog, folder, "frmCompileIt.png") && saved;
     ormel::ui::frmCompileIt::CloseIfOpen();
 
-    saved = SaveMessage(*main_window, ormel::BuildSucceededMessage("Lantern"), folder,
+    saved = SaveMessage(*main_window, ormel::BuildSucceededMessage("Lantern"), {}, folder,
                         "message-success.png") &&
             saved;
-    saved = SaveMessage(*main_window, std::string(ormel::kBuildFailedMessage), folder,
+    // The failure message with a cause beneath it, as the bundled builder
+    // reports a double quote inside the remove script.
+    const QString cause = R"(Lantern.txt:25:23: a value ends at the double quote in column 22; )"
+                          R"(text follows it (a double quote inside a value is written \"))";
+    saved = SaveMessage(*main_window, std::string(ormel::kBuildFailedMessage), cause, folder,
                         "message-failure.png") &&
             saved;
 

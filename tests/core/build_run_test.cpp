@@ -128,7 +128,7 @@ struct BuildCase {
     std::function<void(Bench&)> arrange;
     const char* staged;  // beside the builder when it starts; null: never started
     std::vector<std::string> messages;
-    const char* left;        // the files the build adds
+    const char* left;  // the files the build adds; "-name": a file it deletes
     const char* cause = "";  // how the failure message's detail starts
 };
 
@@ -155,6 +155,11 @@ std::function<void(Bench&)> SlotFile(const char* file, const char* ext) {
     };
 }
 
+Names Split(const char* names) {
+    std::istringstream words(names ? names : "");
+    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+}
+
 const char* const kLantern = "Lantern.txt glow.wav lantern.c16 lantern.cos";
 const char* const kAllLeft = "Lantern.txt glow.wav lantern.c16 lantern.cos Lantern/Lantern.txt";
 const std::vector<std::string> kSucceeds{kSuccess};
@@ -169,6 +174,14 @@ const BuildCase kBuildCases[] = {
          b.on_message = [&b] { EXPECT_EQ(StandInRuns(b.program).at(0).ended, "0"); };
      },
      kLantern, kSucceeds, ""},
+    // A document and copies left by an earlier build are replaced, then
+    // deleted by the clean-up.
+    {"StaleDocumentAndCopies",
+     [](Bench& b) {
+         WriteBytes(b.agent_folder / "Lantern.txt", "stale");
+         for (const std::string& name : Split(kLantern)) WriteBytes(b.program / name, "stale");
+     },
+     kLantern, kSucceeds, "-Lantern/Lantern.txt -Lantern.txt -glow.wav -lantern.c16 -lantern.cos"},
     {"NoUsedSlot",
      [](Bench& b) { b.agent.Slot(2).check = b.agent.Slot(5).check = CheckValue::Clear; },
      "Lantern.txt lantern.cos", kSucceeds, ""},
@@ -262,11 +275,6 @@ const BuildCase kBuildCases[] = {
      "the agent has no name"},
 };
 
-Names Split(const char* names) {
-    std::istringstream words(names ? names : "");
-    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
-}
-
 class BuildRun : public ::testing::TestWithParam<BuildCase> {};
 
 TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
@@ -298,6 +306,9 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
             bench.program / FromUtf8(agent.name) / FromUtf8(agent.name + ".txt");
         EXPECT_EQ(runs[0].arguments, std::vector{ToUtf8(document)});
         EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
+#ifdef _WIN32
+        EXPECT_EQ(runs[0].window_style, 7);  // SW_SHOWMINNOACTIVE: minimized, not focused
+#endif
         Names beside = Split(c.staged);
         for (const auto& [path, bytes] : before) {
             if (path.find('/') == std::string::npos) beside.insert(path);
@@ -308,8 +319,15 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
     // The files found keep their bytes; a file made is the document or a
     // copy of the author's file.
     const auto after = FilesUnder(bench.root.path(), bench.program);
-    Names expected = Split(c.left);
+    Names expected;
     for (const auto& [path, bytes] : before) expected.insert(path);
+    for (const std::string& name : Split(c.left)) {
+        if (name.starts_with('-')) {
+            expected.erase(name.substr(1));
+        } else {
+            expected.insert(name);
+        }
+    }
     Names found;
     for (const auto& [path, bytes] : after) {
         found.insert(path);

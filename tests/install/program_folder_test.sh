@@ -23,19 +23,21 @@ install_into_empty_folder() {
     "$cmake" --install "$build_dir" --config "$config" --prefix "$folder" >/dev/null
 }
 
-# Flat: the program and its help page at the top, nothing in bin/ or share/.
+# Flat: the program, its package builder and its help page at the top,
+# nothing in bin/ or share/.
 check_layout() {
     local expected actual
-    expected=$(printf '%s\n' desktop examples ormel ormel-help.html)
+    expected=$(printf '%s\n' desktop examples ormel ormel-help.html ormel-pray)
     actual=$(ls -1 "$folder")
     [ "$actual" = "$expected" ] || fail "program folder holds: $(echo "$actual" | tr '\n' ' ')"
 
     [ -x "$folder/ormel" ] || fail "ormel is not an executable file"
+    [ -x "$folder/ormel-pray" ] || fail "ormel-pray is not an executable file"
     cmp -s "$folder/ormel-help.html" "$source_dir/help/ormel-help.html" ||
         fail "ormel-help.html beside ormel differs from help/ormel-help.html"
 
     local file
-    for file in lantern.cos lantern.c16 glow.wav; do
+    for file in Lantern.txt lantern.cos lantern.c16 glow.wav; do
         cmp -s "$folder/examples/Lantern/$file" "$source_dir/examples/Lantern/$file" ||
             fail "examples/Lantern/$file is missing or differs"
     done
@@ -56,6 +58,16 @@ check_program_starts() {
     local status=0
     (cd / && QT_QPA_PLATFORM=offscreen timeout -k 2 3 "$folder/ormel") || status=$?
     [ "$status" -eq 124 ] || fail "ormel ended with status $status instead of running on"
+}
+
+# The bundled builder runs from the folder and builds the example's package.
+check_builder_builds_the_example() {
+    local out
+    out=$(mktemp -d)
+    (cd "$out" && "$folder/ormel-pray" "$folder/examples/Lantern/Lantern.txt") ||
+        fail "ormel-pray could not build examples/Lantern/Lantern.txt"
+    [ "$(head -c 4 "$out/Lantern.agent" 2>/dev/null)" = PRAY ] || fail "no Lantern.agent built"
+    rm -rf "$out"
 }
 
 # The menu entry must start this folder's ormel, however its path is spelt.
@@ -85,6 +97,7 @@ check_desktop_entry() {
 install_into_empty_folder
 check_layout
 check_program_starts
+check_builder_builds_the_example
 check_desktop_entry
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed for $folder" >&2

@@ -31,7 +31,7 @@ std::vector<StandInRun> StandInRuns(const fs::path& program_folder) {
         if (key == "cwd") runs.back().working_folder = value;
         if (key == "beside") runs.back().files_beside.push_back(value);
         if (key == "ended") runs.back().ended = value;
-        if (key == "show") runs.back().show = value;
+        if (key == "show") runs.back().window_style = std::stoi(value);
     }
     return runs;
 }

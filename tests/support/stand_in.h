@@ -18,7 +18,7 @@ struct StandInRun {
     std::string working_folder;
     std::vector<std::string> files_beside;  // sorted
     std::optional<std::string> ended;       // its exit code, or "crash"
-    std::optional<std::string> show;        // its start-up window style (Windows)
+    std::optional<int> window_style;        // Windows only: wShowWindow, -1 if none
 };
 
 // Copies the stand-in into the folder as PRAY.exe (or another name), with its

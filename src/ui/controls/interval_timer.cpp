@@ -12,11 +12,21 @@ IntervalTimer::IntervalTimer(QObject* parent) : QObject(parent) {
 void IntervalTimer::SetInterval(int ms) {
     if (ms < 0) throw std::out_of_range("timer interval " + std::to_string(ms) + " is negative");
     interval_ = ms;
-    if (ms == 0) {
+    if (ms == 0 || held_) {
         timer_.stop();
         return;
     }
     timer_.start(ms);
+}
+
+void IntervalTimer::Hold() {
+    held_ = true;
+    timer_.stop();
+}
+
+void IntervalTimer::Release() {
+    held_ = false;
+    if (interval_ > 0) timer_.start(interval_);
 }
 
 }  // namespace ormel::ui

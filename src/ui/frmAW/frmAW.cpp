@@ -377,7 +377,7 @@ void frmAW::HelpCommand() {
 // message), then the window closes. The dialog goes with the window, so that
 // no build can start for a window that is gone.
 void frmAW::closeEvent(QCloseEvent* event) {
-    if (build_running_) {
+    if (BuildRunning()) {
         close_after_build_ = true;
         event->ignore();
         return;
@@ -386,19 +386,20 @@ void frmAW::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-// A tick that falls due while a build is still running (the build pumps
-// events while it waits) starts no second build: builds never nest.
+// The timer is held for the whole build: it keeps its interval of 1 until
+// the build sets it to 0, but it neither ticks nor wakes the event loop while
+// the build pumps events in its wait, even when another OK arms it again.
+// That builds never nest is the build run's own guard.
 void frmAW::tmrCompileIt_Timer() {
-    if (build_running_) return;
     {
-        build_running_ = true;
-        struct Done {
-            bool& running;
-            ~Done() { running = false; }
-        } done{build_running_};
+        const IntervalTimer::HoldScope hold(*tmrCompileIt_);
         RunBuild();
     }
     if (close_after_build_) close();
+}
+
+bool frmAW::BuildRunning() const {
+    return tmrCompileIt_->Held();
 }
 
 void frmAW::RunBuild() {

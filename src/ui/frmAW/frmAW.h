@@ -69,7 +69,7 @@ class frmAW : public QWidget, public AgentDescription {
     // Shows the progress window frmLoad, modeless; returns at once.
     void ShowProgressWindow();
     // True from a tick of tmrCompileIt until its build has ended.
-    bool BuildRunning() const { return build_running_; }
+    bool BuildRunning() const;
 
     // The handles of the latest build (AgentFSO, AgentFileName, AgentFile),
     // kept until the next build replaces them.
@@ -133,7 +133,6 @@ class frmAW : public QWidget, public AgentDescription {
     std::optional<BuildEnvironment> build_environment_;
     HelpLaunchers help_launchers_;
     MessagePresenter message_presenter_;
-    bool build_running_ = false;
     // The author closed the window during a build: it closes once the build
     // has reported and cleaned up.
     bool close_after_build_ = false;

@@ -1,0 +1,23 @@
+// What is in a package: listed for reading, or unpacked into a document and
+// files that build the same package again.
+#pragma once
+
+#include <filesystem>
+#include <istream>
+#include <ostream>
+#include <string>
+
+namespace ormel::pray {
+
+// Prints each block (type, name, sizes, compressed or not) and each tag
+// block's tags in the source language's form, control bytes visible.
+void ListPackage(std::istream& in, const std::string& package_name, std::ostream& out);
+
+// Writes {stem}.txt and a file for each raw block into folder, which must
+// not exist unless force is set. The whole package is read and checked into
+// a temporary folder beside folder first, so a bad package or a block whose
+// name is no plain file name leaves nothing behind. Throws Error.
+void UnpackPackage(const std::filesystem::path& package, const std::filesystem::path& folder,
+                   bool force);
+
+}  // namespace ormel::pray

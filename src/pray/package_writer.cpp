@@ -1,0 +1,391 @@
+#include "pray/package_writer.h"
+
+#include <zlib.h>
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "pray/errors.h"
+#include "pray/file_names.h"
+#include "pray/package_format.h"
+#include "pray/tag_block.h"
+
+#ifdef __linux__
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace ormel::pray {
+
+namespace {
+
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+std::string PathText(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+#ifdef __linux__
+// Copies a whole file into the package at offset inside the kernel
+// (copy_file_range), as cp does; false when that fails, so that the caller
+// copies it itself, from the start.
+bool CopyInKernel(const fs::path& from, const fs::path& to, std::uint64_t offset,
+                  std::uint64_t size) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = in < 0 ? -1 : ::open(to.c_str(), O_WRONLY | O_CLOEXEC);
+    auto out_offset = static_cast<off_t>(offset);
+    std::uint64_t left = out < 0 ? 1 : size;
+    while (left > 0) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, &out_offset, left, 0);
+        if (copied <= 0) break;
+        left -= static_cast<std::uint64_t>(copied);
+    }
+    const bool closed = (out < 0 || ::close(out) == 0) && (in < 0 || ::close(in) == 0);
+    return left == 0 && closed;
+}
+#else
+bool CopyInKernel(const fs::path&, const fs::path&, std::uint64_t, std::uint64_t) {
+    return false;
+}
+#endif
+
+// The bytes of one block's data, readable again from the start when a
+// compressed form turns out no smaller.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    virtual std::size_t Read(char* buffer, std::size_t capacity) = 0;
+    virtual void Rewind() = 0;
+    // Puts all the data into the package at offset by a faster way than
+    // reading it, if there is one.
+    virtual bool CopyInto(const fs::path&, std::uint64_t, std::uint64_t) { return false; }
+};
+
+class MemorySource final : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        const std::size_t count = std::min(capacity, bytes_.size() - offset_);
+        std::memcpy(buffer, bytes_.data() + offset_, count);
+        offset_ += count;
+        return count;
+    }
+    void Rewind() override { offset_ = 0; }
+
+  private:
+    std::string_view bytes_;
+    std::size_t offset_ = 0;
+};
+
+class FileSource final : public ByteSource {
+  public:
+    FileSource(const fs::path& path, const std::string& shown) : path_(path), shown_(shown) {
+        Rewind();
+    }
+    std::size_t Read(char* buffer, std::size_t capacity) override {
+        file_.read(buffer, static_cast<std::streamsize>(capacity));
+        if (file_.bad()) throw Error("cannot read the file " + shown_);
+        return static_cast<std::size_t>(file_.gcount());
+    }
+    bool CopyInto(const fs::path& package, std::uint64_t offset, std::uint64_t size) override {
+        return CopyInKernel(path_, package, offset, size);
+    }
+    void Rewind() override {
+        file_.close();
+        file_.clear();
+        file_.open(path_, std::ios::binary);
+        if (!file_) throw Error("cannot open the file " + shown_);
+    }
+
+  private:
+    fs::path path_;
+    std::string shown_;
+    std::ifstream file_;
+};
+
+class Deflater {
+  public:
+    explicit Deflater(int level) {
+        if (deflateInit(&stream_, level) != Z_OK) throw Error("zlib cannot start compressing");
+    }
+    ~Deflater() { deflateEnd(&stream_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+    z_stream* operator->() { return &stream_; }
+
+  private:
+    z_stream stream_{};
+};
+
+// The package being written: a temporary file, with the position where its
+// content ends (a block stored uncompressed after an attempt at compressing
+// it leaves stale bytes behind that point until the file is cut there).
+class PackageFile {
+  public:
+    explicit PackageFile(const fs::path& path) : path_(path), buffer_(kChunkBytes) {
+        out_.open(path, std::ios::binary | std::ios::trunc);
+        if (!out_) throw Error("cannot create the package file " + PathText(path));
+        Write(kPackageMagic.data(), kPackageMagic.size());
+        end_ = kPackageMagic.size();
+    }
+
+    void WriteBlock(std::string_view type, std::string_view name, ByteSource& data,
+                    std::uint64_t size, int level) {
+        const std::uint64_t header_at = end_;
+        const std::uint64_t payload_at = header_at + kHeaderBytes;
+        std::uint64_t stored = size;
+        bool compressed = false;
+        Seek(payload_at);
+        if (level > 0) {
+            if (const auto deflated = Deflate(data, size, level)) {
+                stored = *deflated;
+                compressed = true;
+            } else {
+                data.Rewind();
+            }
+        }
+        if (!compressed) CopyUncompressed(data, payload_at, size);
+        Seek(header_at);
+        WriteHeader(type, name, stored, size, compressed ? kCompressedFlag : 0);
+        end_ = payload_at + stored;
+    }
+
+    void Finish() {
+        out_.close();
+        if (out_.fail()) throw Error("cannot write the package file " + PathText(path_));
+        std::error_code error;
+        fs::resize_file(path_, end_, error);
+        if (error) throw Error("cannot write the package file " + PathText(path_));
+    }
+
+  private:
+    // The zlib stream's size, or nothing once it is no smaller than the data.
+    std::optional<std::uint64_t> Deflate(ByteSource& data, std::uint64_t size, int level) {
+        Deflater deflater(level);
+        std::vector<char> output(kChunkBytes);
+        std::uint64_t read = 0;
+        std::uint64_t written = 0;
+        int flush = Z_NO_FLUSH;
+        do {
+            if (deflater->avail_in == 0 && flush == Z_NO_FLUSH) {
+                const std::size_t count = data.Read(buffer_.data(), buffer_.size());
+                read += count;
+                if (count == 0) flush = Z_FINISH;
+                deflater->next_in = reinterpret_cast<Bytef*>(buffer_.data());
+                deflater->avail_in = static_cast<uInt>(count);
+            }
+            deflater->next_out = reinterpret_cast<Bytef*>(output.data());
+            deflater->avail_out = static_cast<uInt>(output.size());
+            if (deflate(deflater.operator->(), flush) == Z_STREAM_ERROR) {
+                throw Error("zlib failed while compressing");
+            }
+            const std::size_t produced = output.size() - deflater->avail_out;
+            written += produced;
+            if (written >= size) return std::nullopt;
+            Write(output.data(), produced);
+        } while (flush != Z_FINISH || deflater->avail_out == 0);
+        CheckSize(read, size);
+        return written;
+    }
+
+    void CopyUncompressed(ByteSource& data, std::uint64_t payload_at, std::uint64_t size) {
+        out_.flush();
+        if (!out_) throw Error("cannot write the package file " + PathText(path_));
+        if (data.CopyInto(path_, payload_at, size)) return;
+        data.Rewind();
+        Seek(payload_at);
+        Copy(data, size);
+    }
+
+    void Copy(ByteSource& data, std::uint64_t size) {
+        std::uint64_t read = 0;
+        while (const std::size_t count = data.Read(buffer_.data(), buffer_.size())) {
+            read += count;
+            if (read > size) break;
+            Write(buffer_.data(), count);
+        }
+        CheckSize(read, size);
+    }
+
+    static void CheckSize(std::uint64_t read, std::uint64_t size) {
+        if (read != size) throw Error("a file changed size while the package was written");
+    }
+
+    void WriteHeader(std::string_view type, std::string_view name, std::uint64_t stored,
+                     std::uint64_t unstored, std::uint32_t flags) {
+        std::array<char, kHeaderBytes> header{};
+        std::memcpy(header.data(), type.data(), kTypeBytes);
+        std::memcpy(header.data() + kTypeBytes, name.data(), name.size());
+        char* sizes = header.data() + kTypeBytes + kNameField;
+        PutU32(sizes, static_cast<std::uint32_t>(stored));
+        PutU32(sizes + 4, static_cast<std::uint32_t>(unstored));
+        PutU32(sizes + 8, flags);
+        Write(header.data(), header.size());
+    }
+
+    void Seek(std::uint64_t position) { out_.seekp(static_cast<std::streamoff>(position)); }
+
+    void Write(const char* bytes, std::size_t count) {
+        out_.write(bytes, static_cast<std::streamsize>(count));
+        if (!out_) throw Error("cannot write the package file " + PathText(path_));
+    }
+
+    fs::path path_;
+    std::ofstream out_;
+    std::vector<char> buffer_;
+    std::uint64_t end_ = 0;
+};
+
+// Every file the document names, checked before anything is written.
+struct CheckedFile {
+    fs::path path;
+    std::uint64_t size = 0;
+};
+
+CheckedFile CheckFile(const Source& source, const FileReference& file,
+                      const fs::path& document_folder) {
+    const fs::path path = document_folder / PathFromNameBytes(file.name, source.utf8);
+    auto fail = [&](const std::string& why) {
+        throw SourceError(source.document, file.at.line, file.at.column,
+                          "the file " + QuoteSourceString(file.name) + " " + why);
+    };
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) fail("is not in the document's folder " + PathText(document_folder));
+    if (!fs::is_regular_file(status)) fail("is not a file");
+    const std::uint64_t size = fs::file_size(path, error);
+    if (error) fail("cannot be read: " + error.message());
+    if (size > kMaxBlockBytes) {
+        fail("is " + std::to_string(size) + " bytes long; a block holds at most 4294967295 bytes");
+    }
+    if (!std::ifstream(path, std::ios::binary)) fail("cannot be opened for reading");
+    return {path, size};
+}
+
+std::string EncodeGroup(const Source& source, const BlockSource& group,
+                        const fs::path& document_folder) {
+    Tags tags;
+    std::uint64_t total = 8;
+    for (const auto& tag : group.integers) {
+        tags.integers.emplace_back(tag.key, tag.value);
+        total += 8 + tag.key.size();
+    }
+    for (const auto& tag : group.strings) {
+        std::string value = tag.value;
+        if (tag.file) {
+            const CheckedFile file = CheckFile(source, *tag.file, document_folder);
+            if (total + file.size > kMaxBlockBytes) {
+                throw SourceError(source.document, tag.at.line, tag.at.column,
+                                  "the group's tags come to more than 4294967295 bytes, the most "
+                                  "a block holds");
+            }
+            value = ReadWholeFile(file.path);
+        }
+        total += 8 + tag.key.size() + value.size();
+        if (total > kMaxBlockBytes) {
+            throw SourceError(source.document, tag.at.line, tag.at.column,
+                              "the group's tags come to more than 4294967295 bytes, the most a "
+                              "block holds");
+        }
+        tags.strings.emplace_back(tag.key, std::move(value));
+    }
+    return EncodeTags(tags);
+}
+
+// Removes the temporary file unless it was moved into place.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
+    ~TemporaryFile() {
+        std::error_code ignored;  // the failure that got here is the one to report
+        if (!path_.empty()) fs::remove(path_, ignored);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    const fs::path& path() const { return path_; }
+    void Release() { path_.clear(); }
+
+  private:
+    fs::path path_;
+};
+
+}  // namespace
+
+std::string ReadWholeFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw Error("cannot open the file " + PathText(file));
+    std::string bytes;
+    std::array<char, 1 << 16> buffer;
+    while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0) {
+        bytes.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) throw Error("cannot read the file " + PathText(file));
+    return bytes;
+}
+
+fs::path TemporaryPathBeside(const fs::path& target) {
+    std::random_device random;
+    for (int attempt = 0;; ++attempt) {
+        fs::path candidate = target;
+        // Built by appending: GCC 12 at -O3 warns falsely on "." + string.
+        std::string name(".");
+        name.append(PathText(target.filename())).append(".partial-");
+        name.append(std::to_string(random()));
+        candidate.replace_filename(PathFromNameBytes(name, true));
+        std::error_code error;
+        if (!fs::exists(candidate, error) || attempt > 100) return candidate;
+    }
+}
+
+void MoveIntoPlace(const fs::path& temp, const fs::path& target) {
+    std::error_code error;
+    fs::rename(temp, target, error);
+    if (error) {
+        throw Error("cannot move " + PathText(temp) + " into place as " + PathText(target) + ": " +
+                    error.message());
+    }
+}
+
+void WritePackage(const Source& source, const fs::path& document_folder, const fs::path& output,
+                  int level) {
+    std::vector<CheckedFile> inline_files;
+    for (const BlockSource& block : source.blocks) {
+        for (const auto& tag : block.strings) {
+            if (tag.file) CheckFile(source, *tag.file, document_folder);
+        }
+        if (!block.is_group) inline_files.push_back(CheckFile(source, block.file, document_folder));
+    }
+
+    TemporaryFile temp(TemporaryPathBeside(output));
+    PackageFile package(temp.path());
+    auto inline_file = inline_files.begin();
+    for (const BlockSource& block : source.blocks) {
+        if (block.is_group) {
+            const std::string payload = EncodeGroup(source, block, document_folder);
+            MemorySource data(payload);
+            package.WriteBlock(block.type, block.name, data, payload.size(), level);
+        } else {
+            FileSource data(inline_file->path, QuoteSourceString(block.file.name));
+            package.WriteBlock(block.type, block.name, data, inline_file->size, level);
+            ++inline_file;
+        }
+    }
+    package.Finish();
+    MoveIntoPlace(temp.path(), output);
+    temp.Release();
+}
+
+Source BuildPackage(const fs::path& document, const fs::path& output, int level) {
+    Source source = ParseSource(ReadWholeFile(document), PathText(document.filename()));
+    WritePackage(source, document.parent_path(), output, level);
+    return source;
+}
+
+}  // namespace ormel::pray

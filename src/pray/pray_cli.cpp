@@ -1,0 +1,179 @@
+#include "pray/pray_cli.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "pray/errors.h"
+#include "pray/package_contents.h"
+#include "pray/package_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace ormel::pray {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage:\n"
+    "  ormel-pray [--level N] [-o PACKAGE] DOCUMENT\n"
+    "      Builds the package that the PRAY source DOCUMENT describes, by default\n"
+    "      {document's name}.agent in the current folder. Files that the document\n"
+    "      names are found in the document's folder.\n"
+    "  ormel-pray list PACKAGE\n"
+    "      Prints the package's blocks and the tags of its tag blocks.\n"
+    "  ormel-pray unpack [--force] PACKAGE [FOLDER]\n"
+    "      Writes a document and the package's files into FOLDER (by default a new\n"
+    "      folder named after the package, in the current folder), from which\n"
+    "      ormel-pray builds the same package again.\n"
+    "\n"
+    "Options:\n"
+    "  -o PACKAGE    the package to write\n"
+    "  --level N     zlib's compression level, 0 to 9 (default 6); 0 stores every\n"
+    "                block uncompressed. A block is stored compressed only when that\n"
+    "                makes it smaller.\n"
+    "  --force       unpack into a FOLDER that exists already, replacing its files\n"
+    "  --help        prints this text\n"
+    "  --version     prints the version\n"
+    "\n"
+    "Exit status: 0 success, 1 a bad document, package or file, 2 a bad command line.\n";
+
+struct CommandLine {
+    std::string command = "build";
+    std::vector<std::string> operands;
+    std::optional<std::string> output;
+    int level = kDefaultLevel;
+    bool force = false;
+    bool help = false;
+    bool version = false;
+};
+
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+int ParseLevel(const std::string& text) {
+    if (text.size() != 1 || text[0] < '0' || text[0] > '9') {
+        throw UsageError("--level takes a number from 0 to 9, not \"" + text + "\"");
+    }
+    return text[0] - '0';
+}
+
+CommandLine Parse(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    bool options_end = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 == arguments.size()) throw UsageError(argument + " needs a value");
+            return arguments[++i];
+        };
+        if (options_end || argument == "-" || !argument.starts_with("-")) {
+            line.operands.push_back(argument);
+        } else if (argument == "--") {
+            options_end = true;
+        } else if (argument == "--help" || argument == "-h") {
+            line.help = true;
+        } else if (argument == "--version") {
+            line.version = true;
+        } else if (argument == "-o" || argument == "--output") {
+            line.output = value();
+        } else if (argument == "--level") {
+            line.level = ParseLevel(value());
+        } else if (argument.starts_with("--level=")) {
+            line.level = ParseLevel(argument.substr(8));
+        } else if (argument == "--force") {
+            line.force = true;
+        } else {
+            throw UsageError("unknown option " + argument);
+        }
+    }
+    if (!line.operands.empty() &&
+        (line.operands.front() == "list" || line.operands.front() == "unpack")) {
+        line.command = line.operands.front();
+        line.operands.erase(line.operands.begin());
+    }
+    return line;
+}
+
+void CheckFits(const CommandLine& line) {
+    const std::size_t count = line.operands.size();
+    if (line.command == "build" && count != 1) {
+        throw UsageError(count == 0 ? "no document given" : "more than one document given");
+    }
+    if (line.command == "list" && count != 1) throw UsageError("list takes one package");
+    if (line.command == "unpack" && (count < 1 || count > 2)) {
+        throw UsageError("unpack takes a package and at most one folder");
+    }
+    if (line.command != "build" && line.output) throw UsageError("-o is for building only");
+    if (line.command == "list" && line.force) throw UsageError("--force is for unpack only");
+    if (line.command == "build" && line.force) throw UsageError("--force is for unpack only");
+}
+
+fs::path PathFromArgument(const std::string& argument) {
+    return fs::path(argument);
+}
+
+void Build(const CommandLine& line, std::ostream& err) {
+    const fs::path document = PathFromArgument(line.operands[0]);
+    const fs::path output = line.output ? PathFromArgument(*line.output)
+                                        : fs::current_path() / document.stem().concat(".agent");
+    const Source source = BuildPackage(document, output, line.level);
+    for (const SourceWarning& warning : source.warnings) err << source.Describe(warning) << "\n";
+}
+
+void List(const CommandLine& line, std::ostream& out) {
+    const fs::path package = PathFromArgument(line.operands[0]);
+    std::ifstream in(package, std::ios::binary);
+    if (!in) throw Error("cannot open the package " + line.operands[0]);
+    ListPackage(in, package.filename().string(), out);
+}
+
+void Unpack(const CommandLine& line) {
+    const fs::path package = PathFromArgument(line.operands[0]);
+    const fs::path folder = line.operands.size() == 2 ? PathFromArgument(line.operands[1])
+                                                      : fs::current_path() / package.stem();
+    UnpackPackage(package, folder, line.force);
+}
+
+}  // namespace
+
+int RunPrayCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    try {
+        line = Parse(arguments);
+        if (line.help) {
+            out << kUsage;
+            return kExitSuccess;
+        }
+        if (line.version) {
+            out << "ormel-pray " << ORMEL_PRAY_VERSION << "\n";
+            return kExitSuccess;
+        }
+        CheckFits(line);
+    } catch (const UsageError& error) {
+        err << "ormel-pray: " << error.what() << "\nTry ormel-pray --help.\n";
+        return kExitBadCommand;
+    }
+
+    try {
+        if (line.command == "list") {
+            List(line, out);
+        } else if (line.command == "unpack") {
+            Unpack(line);
+        } else {
+            Build(line, err);
+        }
+        return kExitSuccess;
+    } catch (const SourceError& error) {
+        err << error.what() << "\n";
+    } catch (const PackageError& error) {
+        err << error.what() << "\n";
+    } catch (const std::exception& error) {
+        err << "ormel-pray: " << error.what() << "\n";
+    }
+    return kExitBadInput;
+}
+
+}  // namespace ormel::pray

@@ -1,0 +1,495 @@
+#include "pray/source_parser.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+#include "pray/errors.h"
+
+namespace ormel::pray {
+
+namespace {
+
+constexpr std::size_t kMaxNameBytes = 127;
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+enum class TokenKind { Word, String, At, LineEnd, DocumentEnd };
+
+struct Token {
+    TokenKind kind = TokenKind::DocumentEnd;
+    std::string text;      // a word as written; a string's value with its escapes resolved
+    SourcePosition at;     // its first byte
+    SourcePosition close;  // a string's closing double quote
+};
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+std::string Shortened(std::string_view text) {
+    constexpr std::size_t kShown = 40;
+    return text.size() <= kShown ? std::string(text) : std::string(text.substr(0, kShown)) + "...";
+}
+
+std::string Found(const Token& token) {
+    switch (token.kind) {
+        case TokenKind::Word:
+            return "found " + Shortened(token.text);
+        case TokenKind::String:
+            return "found the string " + QuoteSourceString(Shortened(token.text));
+        case TokenKind::At:
+            return "found @";
+        case TokenKind::LineEnd:
+            return "the line ends";
+        case TokenKind::DocumentEnd:
+            return "the document ends";
+    }
+    return {};
+}
+
+class Lexer {
+  public:
+    Lexer(std::string_view text, const std::string& document) : text_(text), document_(document) {}
+
+    Token Next() {
+        SkipBlanksAndComments();
+        Token token;
+        token.at = position_;
+        if (offset_ == text_.size()) {
+            token.kind = TokenKind::DocumentEnd;
+        } else if (AtLineEnd()) {
+            token.kind = TokenKind::LineEnd;
+            Advance(text_[offset_] == '\r' ? 2 : 1);
+        } else if (text_[offset_] == '"') {
+            token.kind = TokenKind::String;
+            ReadString(token);
+        } else if (text_[offset_] == '@') {
+            token.kind = TokenKind::At;
+            Advance(1);
+        } else {
+            token.kind = TokenKind::Word;
+            const std::size_t start = offset_;
+            while (offset_ < text_.size() && !EndsWord()) Advance(1);
+            token.text = text_.substr(start, offset_ - start);
+        }
+        return token;
+    }
+
+    [[noreturn]] void Fail(SourcePosition at, const std::string& message) const {
+        throw SourceError(document_, at.line, at.column, message);
+    }
+
+  private:
+    bool OpensComment() const { return text_.substr(offset_, 2) == "(-"; }
+    bool AtLineEnd() const { return text_[offset_] == '\n' || text_.substr(offset_, 2) == "\r\n"; }
+
+    bool EndsWord() const {
+        const char c = text_[offset_];
+        return IsBlank(c) || c == '\n' || c == '"' || c == '@' || OpensComment();
+    }
+
+    void SkipBlanksAndComments() {
+        while (offset_ < text_.size() && !AtLineEnd()) {
+            if (IsBlank(text_[offset_])) {
+                Advance(1);
+            } else if (OpensComment()) {
+                const SourcePosition opened = position_;
+                const std::size_t close = text_.find("-)", offset_ + 2);
+                if (close == std::string_view::npos) {
+                    Fail(opened, "a comment opens here with (- and is never closed with -)");
+                }
+                Advance(close + 2 - offset_);
+            } else {
+                return;
+            }
+        }
+    }
+
+    void ReadString(Token& token) {
+        Advance(1);
+        while (true) {
+            if (offset_ == text_.size() || text_[offset_] == '\n') {
+                Fail(token.at,
+                     "a string opens here and is not closed on its line: a double quote "
+                     "expected before " +
+                         std::string(offset_ == text_.size() ? "the document ends"
+                                                             : "the line ends") +
+                         " (a line break inside a value is written \\n)");
+            }
+            const char c = text_[offset_];
+            if (c == '"') {
+                token.close = position_;
+                Advance(1);
+                return;
+            }
+            if (c == '\\' && offset_ + 1 < text_.size() && text_[offset_ + 1] != '\n') {
+                token.text += Unescaped(text_[offset_ + 1]);
+                Advance(2);
+            } else {
+                token.text += c;
+                Advance(1);
+            }
+        }
+    }
+
+    static char Unescaped(char c) {
+        switch (c) {
+            case 'n':
+                return '\n';
+            case 'r':
+                return '\r';
+            case 't':
+                return '\t';
+            default:
+                return c;
+        }
+    }
+
+    void Advance(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i, ++offset_) {
+            if (text_[offset_] == '\n') {
+                ++position_.line;
+                position_.column = 1;
+            } else {
+                ++position_.column;
+            }
+        }
+    }
+
+    std::string_view text_;
+    const std::string& document_;
+    std::size_t offset_ = 0;
+    SourcePosition position_;
+};
+
+bool IsInteger(std::string_view word) {
+    const std::string_view digits = word.starts_with('-') ? word.substr(1) : word;
+    return !digits.empty() &&
+           std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsBlockType(std::string_view word) {
+    return word.size() == 4 && std::all_of(word.begin(), word.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+           });
+}
+
+class Parser {
+  public:
+    Parser(std::string_view text, const std::string& document) : lexer_(text, document) {
+        source_.document = document;
+    }
+
+    Source Parse() {
+        Token first = NextSkippingEmptyLines();
+        if (first.kind == TokenKind::DocumentEnd) {
+            lexer_.Fail(first.at,
+                        "the document is empty: its first line should be the language in double "
+                        "quotes, such as \"en-GB\"");
+        }
+        if (first.kind != TokenKind::String) {
+            lexer_.Fail(first.at,
+                        "the document starts with its language in double quotes, such as "
+                        "\"en-GB\"; " +
+                            Found(first));
+        }
+        source_.language = first.text;
+        ExpectLineEnd(first);
+
+        for (Token token = NextSkippingEmptyLines(); token.kind != TokenKind::DocumentEnd;
+             token = NextSkippingEmptyLines()) {
+            ParseStatement(token);
+        }
+        if (source_.blocks.empty()) {
+            lexer_.Fail(lexer_.Next().at,
+                        "the document ends without a group or inline statement, so the package "
+                        "would hold no blocks");
+        }
+        return std::move(source_);
+    }
+
+  private:
+    Token NextSkippingEmptyLines() {
+        Token token = lexer_.Next();
+        while (token.kind == TokenKind::LineEnd) token = lexer_.Next();
+        return token;
+    }
+
+    void ParseStatement(const Token& first) {
+        if (first.kind == TokenKind::Word && first.text == "group") {
+            ParseBlockHead(first, true);
+        } else if (first.kind == TokenKind::Word && first.text == "inline") {
+            ParseBlockHead(first, false);
+        } else if (first.kind == TokenKind::String) {
+            ParseTag(first);
+        } else {
+            lexer_.Fail(
+                first.at,
+                "a statement expected: group, inline or a key in double quotes; " + Found(first));
+        }
+    }
+
+    void ParseBlockHead(const Token& keyword, bool is_group) {
+        BlockSource block;
+        block.is_group = is_group;
+        block.at = keyword.at;
+        const Token type = lexer_.Next();
+        if (type.kind != TokenKind::Word || !IsBlockType(type.text)) {
+            lexer_.Fail(type.at, "a block type of 4 letters or digits, such as " +
+                                     std::string(is_group ? "AGNT" : "FILE") + ", expected after " +
+                                     keyword.text + "; " + Found(type));
+        }
+        block.type = type.text;
+        const Token name = ExpectString(type, "the block's name in double quotes");
+        CheckName(name, "block name");
+        block.name = name.text;
+        Token last = name;
+        if (!is_group) {
+            last = ExpectString(name, "the name of the file to put in the block, in double quotes");
+            block.file = FileReference{last.text, last.at};
+        }
+        ExpectLineEnd(last);
+        source_.blocks.push_back(std::move(block));
+        keys_.clear();
+    }
+
+    void ParseTag(const Token& key) {
+        CheckTagHasGroup(key);
+        CheckName(key, "key");
+        const Token value = lexer_.Next();
+        BlockSource& group = source_.blocks.back();
+        Token last = value;
+        if (value.kind == TokenKind::Word && IsInteger(value.text)) {
+            group.integers.push_back({key.text, ParseInteger(value), key.at});
+        } else if (value.kind == TokenKind::String) {
+            group.strings.push_back({key.text, value.text, std::nullopt, key.at});
+        } else if (value.kind == TokenKind::At) {
+            last = ExpectString(value, "the name of a file in double quotes");
+            group.strings.push_back({key.text, {}, FileReference{last.text, last.at}, key.at});
+        } else {
+            lexer_.Fail(value.at,
+                        "a value expected after the key: an integer, a string in double quotes, "
+                        "or @ and a file name; " +
+                            Found(value));
+        }
+        ExpectLineEnd(last);
+    }
+
+    void CheckTagHasGroup(const Token& key) {
+        if (source_.blocks.empty()) {
+            lexer_.Fail(key.at,
+                        "a tag before the first group: tags follow a group statement such "
+                        "as group AGNT \"name\"");
+        }
+        const BlockSource& block = source_.blocks.back();
+        if (!block.is_group) {
+            lexer_.Fail(key.at, "a tag after the inline statement in line " +
+                                    std::to_string(block.at.line) +
+                                    ": tags belong to a group, so a new group statement is "
+                                    "needed before it");
+        }
+        const auto [earlier, added] = keys_.emplace(key.text, key.at.line);
+        if (!added) {
+            lexer_.Fail(key.at, "the key " + QuoteSourceString(Shortened(key.text)) +
+                                    " is given twice in this group; first in line " +
+                                    std::to_string(earlier->second));
+        }
+    }
+
+    void CheckName(const Token& token, const std::string& what) const {
+        if (token.text.size() > kMaxNameBytes) {
+            lexer_.Fail(token.at, "the " + what + " is " + std::to_string(token.text.size()) +
+                                      " bytes long; at most 127 bytes fit");
+        }
+        if (token.text.find('\0') != std::string::npos) {
+            lexer_.Fail(token.at, "the " + what + " holds a zero byte, which cannot be stored");
+        }
+    }
+
+    std::int32_t ParseInteger(const Token& word) const {
+        std::int32_t value = 0;
+        const char* end = word.text.data() + word.text.size();
+        const auto result = std::from_chars(word.text.data(), end, value);
+        if (result.ec != std::errc() || result.ptr != end) {
+            lexer_.Fail(word.at, "the integer " + Shortened(word.text) +
+                                     " is outside the 32-bit range -2147483648 to 2147483647");
+        }
+        return value;
+    }
+
+    static std::string Described(const Token& token) {
+        switch (token.kind) {
+            case TokenKind::String:
+                return "the string " + QuoteSourceString(Shortened(token.text));
+            case TokenKind::At:
+                return "@";
+            default:
+                return token.text;
+        }
+    }
+
+    Token ExpectString(const Token& after, const std::string& what) {
+        Token token = lexer_.Next();
+        if (token.kind != TokenKind::String) {
+            lexer_.Fail(token.at,
+                        what + " expected after " + Described(after) + "; " + Found(token));
+        }
+        return token;
+    }
+
+    void ExpectLineEnd(const Token& last) {
+        const Token token = lexer_.Next();
+        if (token.kind == TokenKind::LineEnd || token.kind == TokenKind::DocumentEnd) return;
+        if (last.kind == TokenKind::String) {
+            lexer_.Fail(token.at, "a value ends at the double quote in column " +
+                                      std::to_string(last.close.column) +
+                                      "; text follows it (a double quote inside a value is "
+                                      "written \\\")");
+        }
+        lexer_.Fail(token.at, "the statement is complete, but the line goes on; " + Found(token));
+    }
+
+    Lexer lexer_;
+    Source source_;
+    std::map<std::string, int> keys_;  // the current group's keys and their lines
+};
+
+// The checks on counted tags that the game relies on ("Dependency Count"
+// with "Dependency 1" to "Dependency N", and the like).
+class AgentChecks {
+  public:
+    AgentChecks(const BlockSource& group, std::vector<SourceWarning>& warnings)
+        : group_(group), warnings_(warnings) {}
+
+    void Run() {
+        CheckCounted("Dependency Count", "Dependency ");
+        CheckCounted("Script Count", "Script ");
+        for (const auto& [number, at] : Numbered("Dependency ")) {
+            if (!HasKey("Dependency Category " + std::to_string(number))) {
+                Warn(at, "\"Dependency " + std::to_string(number) +
+                             "\" has no \"Dependency Category " + std::to_string(number) + "\"");
+            }
+        }
+        for (const auto& tag : group_.integers) {
+            if (!NumberAfter(tag.key, "Dependency Category ")) continue;
+            if (tag.value < 0 || tag.value > 11) {
+                Warn(tag.at, QuoteSourceString(tag.key) + " is " + std::to_string(tag.value) +
+                                 "; categories run from 0 to 11");
+            }
+        }
+    }
+
+  private:
+    // "Dependency 12" gives 12 for the prefix "Dependency "; other keys none.
+    static std::optional<long long> NumberAfter(std::string_view key, std::string_view prefix) {
+        if (!key.starts_with(prefix)) return std::nullopt;
+        const std::string_view digits = key.substr(prefix.size());
+        if (digits.empty() || digits.size() > 10 || digits[0] == '0') return std::nullopt;
+        long long number = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return std::nullopt;
+            number = number * 10 + (c - '0');
+        }
+        return number;
+    }
+
+    std::vector<std::pair<long long, SourcePosition>> Numbered(std::string_view prefix) const {
+        std::vector<std::pair<long long, SourcePosition>> numbered;
+        auto collect = [&](const std::string& key, SourcePosition at) {
+            if (const auto number = NumberAfter(key, prefix)) numbered.emplace_back(*number, at);
+        };
+        for (const auto& tag : group_.integers) collect(tag.key, tag.at);
+        for (const auto& tag : group_.strings) collect(tag.key, tag.at);
+        return numbered;
+    }
+
+    bool HasKey(const std::string& key) const {
+        auto same = [&](const auto& tag) { return tag.key == key; };
+        return std::any_of(group_.integers.begin(), group_.integers.end(), same) ||
+               std::any_of(group_.strings.begin(), group_.strings.end(), same);
+    }
+
+    void CheckCounted(const std::string& count_key, std::string_view prefix) {
+        const auto numbered = Numbered(prefix);
+        const auto count = std::find_if(group_.integers.begin(), group_.integers.end(),
+                                        [&](const auto& tag) { return tag.key == count_key; });
+        const std::string item = "\"" + std::string(prefix) + "N\"";
+        if (count == group_.integers.end()) {
+            if (!numbered.empty()) {
+                Warn(numbered.front().second,
+                     "the group has " + item + " tags but no \"" + count_key + "\"");
+            }
+            return;
+        }
+        const auto within = std::count_if(numbered.begin(), numbered.end(),
+                                          [&](const auto& n) { return n.first <= count->value; });
+        if (count->value < 0 || within != count->value) {
+            Warn(count->at, "\"" + count_key + "\" is " + std::to_string(count->value) +
+                                ", but the group has " + std::to_string(within) + " of the tags " +
+                                item + " for N from 1 to " + std::to_string(count->value));
+        }
+        for (const auto& [number, at] : numbered) {
+            if (number > count->value) {
+                Warn(at, "\"" + std::string(prefix) + std::to_string(number) + "\" is beyond \"" +
+                             count_key + "\" " + std::to_string(count->value));
+            }
+        }
+    }
+
+    void Warn(SourcePosition at, std::string message) {
+        warnings_.push_back({at, std::move(message)});
+    }
+
+    const BlockSource& group_;
+    std::vector<SourceWarning>& warnings_;
+};
+
+}  // namespace
+
+std::string Source::Describe(const SourceWarning& warning) const {
+    return document + ":" + std::to_string(warning.at.line) + ":" +
+           std::to_string(warning.at.column) + ": warning: " + warning.message;
+}
+
+Source ParseSource(std::string_view text, const std::string& document) {
+    const bool utf8 = text.starts_with(kUtf8ByteOrderMark);
+    if (utf8) text.remove_prefix(kUtf8ByteOrderMark.size());
+    Source source = Parser(text, document).Parse();
+    source.utf8 = utf8;
+    for (const BlockSource& block : source.blocks) {
+        if (block.is_group) AgentChecks(block, source.warnings).Run();
+    }
+    std::stable_sort(
+        source.warnings.begin(), source.warnings.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.at.line, a.at.column) < std::pair(b.at.line, b.at.column);
+        });
+    return source;
+}
+
+std::string QuoteSourceString(std::string_view bytes) {
+    std::string quoted = "\"";
+    for (char c : bytes) {
+        switch (c) {
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
+            default:
+                quoted += c;
+        }
+    }
+    return quoted + "\"";
+}
+
+}  // namespace ormel::pray
