@@ -3,7 +3,7 @@
 file(REMOVE_RECURSE "${FOLDER}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${FOLDER}"
     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-foreach(file ormel.exe ormel-help.html examples/Lantern/lantern.cos)
+foreach(file ormel.exe ormel-pray.exe ormel-help.html examples/Lantern/lantern.cos)
     if(NOT EXISTS "${FOLDER}/${file}")
         message(FATAL_ERROR "the installed folder lacks ${file}")
     endif()
