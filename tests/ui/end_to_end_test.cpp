@@ -179,12 +179,14 @@ class Workbench : public ShownMainWindow {
         QCOMPARE(FilesIn(agent()), kAgentFiles);
         QCOMPARE(FilesIn(program), Plus(before, {"Lantern.agent"}));
 
-        TempFolder expected;
-        fs::copy(agent(), expected.path(), fs::copy_options::recursive);
-        WriteBytes(expected.path() / "Lantern.txt", LanternDocument());
-        const fs::path package = expected.path() / "expected.agent";
-        QCOMPARE(RunPray({ToUtf8(expected.path() / "Lantern.txt"), "-o", ToUtf8(package)}).status,
-                 0);
+        // Copied into a new folder: mingw's std::filesystem refuses to copy a
+        // folder onto one that exists.
+        TempFolder temp;
+        const fs::path expected = temp.path() / "Lantern";
+        fs::copy(agent(), expected, fs::copy_options::recursive);
+        WriteBytes(expected / "Lantern.txt", LanternDocument());
+        const fs::path package = expected / "expected.agent";
+        QCOMPARE(RunPray({ToUtf8(expected / "Lantern.txt"), "-o", ToUtf8(package)}).status, 0);
         QCOMPARE(ReadBlocks(program / "Lantern.agent"), ReadBlocks(package));
     }
 
@@ -218,9 +220,11 @@ class Workbench : public ShownMainWindow {
         BuildEnvironment environment;
         environment.program_folder = ToUtf8(program);
         environment.program_executable = ToUtf8(program / "ormel");
-        environment.bundled_builder = fs::exists(program / "ormel-pray")
-                                          ? ToUtf8(program / "ormel-pray")
-                                          : ORMEL_BUNDLED_BUILDER;
+        environment.bundled_builder = ORMEL_BUNDLED_BUILDER;
+        for (const char* installed : {"ormel-pray", "ormel-pray.exe"}) {
+            if (fs::exists(program / installed))
+                environment.bundled_builder = ToUtf8(program / installed);
+        }
         get()->SetBuildEnvironment(environment);
     }
 };
@@ -330,11 +334,11 @@ class InstalledFolderTest : public WindowTest {
         QVERIFY2(fs::is_regular_file(installed / "ormel") ||
                      fs::is_regular_file(installed / "ormel.exe"),
                  "no installed program folder");
-        TempFolder work;
-        fs::copy(installed, work.path(), fs::copy_options::recursive);
-        fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
-                 fs::copy_options::recursive);
-        Workbench(work.path()).CompileLanternIntoPackage();
+        TempFolder temp;
+        const fs::path work = temp.path() / "Ormel";
+        fs::copy(installed, work, fs::copy_options::recursive);
+        fs::copy(work / "examples" / "Lantern", work / "Lantern", fs::copy_options::recursive);
+        Workbench(work).CompileLanternIntoPackage();
     }
 };
 
