@@ -3,8 +3,7 @@
 # tests against a static Qt for mingw, and runs the tests under Wine with Qt's
 # windows platform on an X display of this script's own.
 # The test preset runs the window tests only (the core's run in the windows
-# preset's leg), with Qt's test output on the standard streams rather than
-# the debugger's, and a UTF-8 locale: Wine maps file names to the Linux
+# preset's leg), with a UTF-8 locale: Wine maps file names to the Linux
 # locale's character set, and with LC_ALL=C a folder named with "é" cannot
 # be made; Wine's ANSI code page stays 1252 either way.
 set -euo pipefail

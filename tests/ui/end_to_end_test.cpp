@@ -220,9 +220,11 @@ class Workbench : public ShownMainWindow {
         BuildEnvironment environment;
         environment.program_folder = ToUtf8(program);
         environment.program_executable = ToUtf8(program / "ormel");
-        environment.bundled_builder = fs::exists(program / "ormel-pray")
-                                          ? ToUtf8(program / "ormel-pray")
-                                          : ORMEL_BUNDLED_BUILDER;
+        environment.bundled_builder = ORMEL_BUNDLED_BUILDER;
+        for (const char* installed : {"ormel-pray", "ormel-pray.exe"}) {
+            if (fs::exists(program / installed))
+                environment.bundled_builder = ToUtf8(program / installed);
+        }
         get()->SetBuildEnvironment(environment);
     }
 };
@@ -329,12 +331,14 @@ class InstalledFolderTest : public WindowTest {
     void compiles_the_example_agent() {
         const fs::path installed =
             FromUtf8(qEnvironmentVariable("ORMEL_TEST_PROGRAM_FOLDER").toStdString());
-        QVERIFY2(fs::is_regular_file(installed / "ormel"), "no installed program folder");
-        TempFolder work;
-        fs::copy(installed, work.path(), fs::copy_options::recursive);
-        fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
-                 fs::copy_options::recursive);
-        Workbench(work.path()).CompileLanternIntoPackage();
+        QVERIFY2(fs::is_regular_file(installed / "ormel") ||
+                     fs::is_regular_file(installed / "ormel.exe"),
+                 "no installed program folder");
+        TempFolder temp;
+        const fs::path work = temp.path() / "Ormel";
+        fs::copy(installed, work, fs::copy_options::recursive);
+        fs::copy(work / "examples" / "Lantern", work / "Lantern", fs::copy_options::recursive);
+        Workbench(work).CompileLanternIntoPackage();
     }
 };
 
