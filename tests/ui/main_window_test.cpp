@@ -1,5 +1,5 @@
-// The main window as designed: its frame and controls, the hint line, the
-// frame caption, and the New command.
+// The main window as designed: its frame and controls, the focus order, the
+// texts fitting their room, and the hint line.
 #include <QGroupBox>
 #include <QLabel>
 #include <QStatusBar>
@@ -67,7 +67,12 @@ class MainWindowTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void window_frame() {
+    // The frame, and every row of the design table is a control of the
+    // window: its parent, its place (15 twips to the pixel), its start-up
+    // content, read-only state and colour. The lists' entries, the strip's
+    // captions and the focus order, from the strip (the lowest tab index),
+    // are checked as the program must show them.
+    void controls_as_designed() {
         ShownMainWindow window;
         QCOMPARE(window->windowTitle(), QString("Ormel Compiler"));
         QCOMPARE(window->size(), QSize(209, 370));
@@ -77,16 +82,7 @@ class MainWindowTest : public WindowTest {
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
-        QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));  // lowest tab index
         QVERIFY(!window->LoadFinished);
-    }
-
-    // Every row of the design table is a control of the window: its parent,
-    // its place (15 twips to the pixel), its start-up content, read-only
-    // state and colour. The lists' entries, the strip's captions and the
-    // focus order are checked as the program must show them.
-    void controls_as_designed() {
-        ShownMainWindow window;
         const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
         for (const ControlDesign& d : table) {
             const QWidget* control = window.Find(d.name);
@@ -113,6 +109,7 @@ class MainWindowTest : public WindowTest {
         QCOMPARE(Entries(*window.Find<QComboBox>("field_Bioenergy")),
                  QString("10|20|30|40|50|60|70|80|90|100|200|300|400|500"));
         QStringList order;
+        QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));
         for (int i = 0; i <= kTabOrder.size(); ++i) {
             QWidget* focus = QApplication::focusWidget();
             // A drop-down list has the focus through its line edit.
@@ -147,7 +144,8 @@ class MainWindowTest : public WindowTest {
     }
 
     void hint_line_data() {
-        QTest::addColumn<QStringList>("path");  // "frEdit": the frame's bare background
+        // "frEdit": the frame's bare background; "New": a click on New
+        QTest::addColumn<QStringList>("path");
         QTest::addColumn<QString>("hint");
         const auto row = [](const char* name, const QStringList& path, const QString& hint) {
             QTest::newRow(name) << path << hint;
@@ -167,52 +165,15 @@ class MainWindowTest : public WindowTest {
         row("label keeps", {"field_Image", "Label5"}, kImageHint);
         row("command strip keeps", {"field_Image", "tsButtons"}, kImageHint);
         row("hint line keeps", {"field_Image", "statBar"}, kImageHint);
+        row("New keeps", {"field_Image", "New"}, kImageHint);
     }
 
     void hint_line() {
         QFETCH(QStringList, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
-        for (const QString& name : path) window.PointAt(name);
+        for (const QString& name : path) name == "New" ? window.ClickTab(0) : window.PointAt(name);
         QCOMPARE(window->HintText(), hint);
-    }
-
-    // Only the author's typing changes the caption; New brings
-    // "untitled.agent" back even when no field changes.
-    void caption_follows_the_typed_name() {
-        ShownMainWindow window;
-        const auto* frame = window.Find<QGroupBox>("frEdit");
-        window.Type("field_Name", "Ab");
-        QCOMPARE(frame->title(), QString("Ab.agent - Compile"));
-        QTest::keyClick(window.Find("field_Name"), Qt::Key_Backspace);
-        QTest::keyClick(window.Find("field_Name"), Qt::Key_Backspace);
-        QCOMPARE(frame->title(), QString(".agent - Compile"));
-        window.ClickTab(0);
-        QCOMPARE(frame->title(), QString("untitled.agent"));
-    }
-
-    // New on a filled form: every field back to its start-up content with no
-    // entry chosen; the check boxes, the hint line and the caption are kept.
-    void new_resets_the_fields_and_keeps_the_check_boxes() {
-        ShownMainWindow window;
-        const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
-        for (const ControlDesign& d : table) {
-            if (d.kind == Kind::TextBox) window.Type(d.name, "x");
-            if (d.kind == Kind::DropDown) window.Pick(d.name, 2);
-            if (d.kind == Kind::CheckBox) window.Click(d.name);
-        }
-        QCOMPARE(window->Files(6).ChosenCategory(), std::optional<int>(2));
-        window.PointAt("field_Image");
-        window.ClickTab(0);
-        for (const ControlDesign& d : table) {
-            QString expected = DesignedContent(d);
-            if (d.kind == Kind::CheckBox) expected = expected == "1" ? "0" : "1";
-            if (d.name == "statBar") expected = kImageHint;
-            if (d.kind != Kind::CommandStrip) QCOMPARE(Content(*window.Find(d.name)), expected);
-        }
-        for (int slot = 1; slot <= 6; ++slot) {
-            QCOMPARE(window->Files(slot).ChosenCategory(), std::nullopt);
-        }
     }
 };
 
