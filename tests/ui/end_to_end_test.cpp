@@ -47,8 +47,6 @@ class Author {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible() || answered_ == box) return;
         answered_ = box;
-        QCOMPARE(box->windowTitle(), QString("Vantrel"));
-        QCOMPARE(box->icon(), QMessageBox::NoIcon);
         messages << box->text();
         details << box->informativeText();
         at_message();
@@ -116,6 +114,7 @@ inline FILE "glow.wav" "glow.wav"
 // PRAY.exe, and the author at work during its builds.
 class Workbench : public ShownMainWindow {
   public:
+    struct Ready {};
     // A fresh program folder with the Lantern agent's files: the temporary
     // folder, or `place` in it; the agent's folder is named `agent_name`.
     explicit Workbench(const fs::path& place = {}, std::string agent_name = "Lantern")
@@ -128,7 +127,7 @@ class Workbench : public ShownMainWindow {
         BuildIn();
     }
     // A program folder that is ready, with its builder and agent folder.
-    explicit Workbench(fs::path ready) : program(std::move(ready)) { BuildIn(); }
+    Workbench(Ready, fs::path ready) : program(std::move(ready)) { BuildIn(); }
 
     fs::path agent() const { return program / FromUtf8(agent_name_); }
 
@@ -272,7 +271,7 @@ class InstalledFolderTest : public WindowTest {
         fs::copy(installed, work.path(), fs::copy_options::recursive);
         fs::copy(work.path() / "examples" / "Lantern", work.path() / "Lantern",
                  fs::copy_options::recursive);
-        Workbench(work.path()).CompileLanternIntoPackage();
+        Workbench(Workbench::Ready{}, work.path()).CompileLanternIntoPackage();
     }
 };
 

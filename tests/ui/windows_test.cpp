@@ -1,14 +1,27 @@
-// The main window as designed: its frame and controls, the focus order, the
-// texts fitting their room, and the hint line.
+// The program's windows as designed: their frames, the main window's
+// controls, focus order, texts fitting their room and hint line, the compile
+// dialog's text and keys, and the progress window's ticks. What the dialog's
+// buttons and close box do, one dialog at a time, and that each build's wait
+// pumps events and ends, the model fuzzer checks on every run.
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
 
 #include "support/ui_windows.h"
 #include "ui/frmAW/frmAW_design.h"
+#include "ui/frmLoad/frmLoad.h"
 
 namespace ormel::test {
 namespace {
+
+using ui::frmCompileIt;
 
 // What a control shows: caption, text, check value or the strip's captions.
 QString Content(const QWidget& control) {
@@ -27,16 +40,6 @@ QString Content(const QWidget& control) {
     if (auto* bar = qobject_cast<const QStatusBar*>(&control)) return bar->currentMessage();
     if (auto* list = qobject_cast<const QComboBox*>(&control)) return list->currentText();
     return {};
-}
-
-// A list's entries, each with its code.
-QString Entries(const QComboBox& list) {
-    QStringList entries;
-    for (int i = 0; i < list.count(); ++i) {
-        entries << list.itemText(i);
-        if (list.itemData(i).isValid()) entries.back() += "=" + list.itemData(i).toString();
-    }
-    return entries.join('|');
 }
 
 const QString kSlotHint = "The name of an extra file, like a sound or image.";
@@ -61,17 +64,33 @@ QString DesignedContent(const ControlDesign& d) {
     return d.text;
 }
 
+QWidget* Control(const QWidget* dialog, const char* name) {
+    return dialog->findChild<QWidget*>(name);
+}
+
+const QString kChecklist =
+    "Make sure the following are true. If not, click \r\ncancel.\r\n\r\n"
+    "* All files needed are in a folder with the name of your agent.\r\n\r\n"
+    "* The folder is in the directory where ormel.exe is.\r\n\r\n"
+    "* Filename fields used have a check next to them.\r\n\r\n"
+    "* All other fields are filled out.\r\n";
+
+int BarValue(const ui::frmLoad& window) {
+    return window.findChild<QProgressBar*>("pbrLoad")->value();
+}
+
 }  // namespace
 
-class MainWindowTest : public WindowTest {
+class WindowsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
     // The frame, and every row of the design table is a control of the
     // window: its parent, its place (15 twips to the pixel), its start-up
-    // content, read-only state and colour. The lists' entries, the strip's
-    // captions and the focus order, from the strip (the lowest tab index),
-    // are checked as the program must show them.
+    // content, read-only state and colour; the strip's captions and the focus
+    // order from the strip (the lowest tab index). The lists' entries the
+    // model fuzzer picks; their codes show in the category table and the
+    // built documents.
     void controls_as_designed() {
         ShownMainWindow window;
         QCOMPARE(window->windowTitle(), QString("Ormel Compiler"));
@@ -103,11 +122,6 @@ class MainWindowTest : public WindowTest {
         QCOMPARE(table.size(), size_t{34});
         QCOMPARE(Content(*window.Find("tsButtons")),
                  QString("New|            Compile           |Help"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_File_Ext_4")),
-                 QString(".c16=2|.s16=2|.wav=1|.catalogue=7"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_Image_Ext")), QString(".c16|.s16"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_Bioenergy")),
-                 QString("10|20|30|40|50|60|70|80|90|100|200|300|400|500"));
         QStringList order;
         QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));
         for (int i = 0; i <= kTabOrder.size(); ++i) {
@@ -175,10 +189,99 @@ class MainWindowTest : public WindowTest {
         for (const QString& name : path) name == "New" ? window.ClickTab(0) : window.PointAt(name);
         QCOMPARE(window->HintText(), hint);
     }
+    void dialog_as_designed() {
+        ShownMainWindow form;
+        frmCompileIt* dialog = form.Compile();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Compile?"));
+        QCOMPARE(dialog->size(), QSize(257, 209));  // 3855 x 3135 twips
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QCOMPARE(dialog->windowType(), Qt::Tool);  // not in the task bar
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!dialog->parentWidget() && !dialog->isModal());
+        QCOMPARE(Control(dialog, "btnCancel")->geometry(), QRect(128, 168, 121, 33));
+        QCOMPARE(Control(dialog, "btnOK")->geometry(), QRect(8, 168, 121, 33));
+        QCOMPARE(Control(dialog, "Text1")->geometry(), QRect(8, 8, 241, 153));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnOK")->text(), QString("OK"));
+        QCOMPARE(frmCompileIt::kChecklist, kChecklist);
+        // The box keeps line breaks as plain LF; it has no scroll bars, so
+        // every wrapped line must fit it. Typing changes nothing.
+        auto* text = dialog->findChild<QTextEdit*>("Text1");
+        QTest::keyClicks(text, "xyz");
+        QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
+        QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(text->document()->size().height() <= text->viewport()->height());
+        // The focus starts in the text; Tab runs text, OK, Cancel.
+        QCOMPARE(QApplication::focusWidget(), text);
+        for (const char* next : {"btnOK", "btnCancel", "Text1"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(next));
+        }
+        frmCompileIt::CloseIfOpen();
+    }
+
+    void enter_and_escape_do_nothing() {
+        ShownMainWindow form;
+        QPointer<frmCompileIt> dialog = form.Compile();
+        QVERIFY(dialog);
+        for (const char* focus : {"Text1", "btnOK", "btnCancel"}) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                Control(dialog, focus)->setFocus();
+                QTest::keyClick(Control(dialog, focus), key);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QVERIFY2(dialog && dialog->isVisible(), focus);
+                QCOMPARE(form->CompileTimerInterval(), 0);
+            }
+        }
+        frmCompileIt::CloseIfOpen();
+    }
+    // The progress window as designed, centred on the screen, not in the task
+    // bar. Ticks 1 to 9 only advance the bar; the tenth fills it, sets the flag and
+    // the window is gone. Showing it while it is open keeps the one window;
+    // the next showing is a fresh one at 0. The third showing is closed by
+    // the window system (Alt+F4) after one tick, which ends the wait too.
+    void ten_ticks_or_an_early_close_on_every_showing() {
+        ShownMainWindow main;
+        for (int showing = 1; showing <= 3; ++showing) {
+            main->LoadFinished = false;
+            QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main);
+            QCOMPARE(window->size(), QSize(153, 49));
+            QCOMPARE(window->minimumSize(), window->maximumSize());
+            QCOMPARE(window->windowFlags(), Qt::Tool | Qt::FramelessWindowHint);
+            QCOMPARE(window->frameGeometry().center(), window->screen()->geometry().center());
+            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->geometry(),
+                     QRect(8, 24, 137, 17));
+            QCOMPARE(window->findChild<QLabel*>("lbl1")->geometry(), QRect(8, 8, 153, 17));
+            QCOMPARE(window->findChild<QLabel*>("lbl1")->text(), QString("Compiling..."));
+            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->maximum(), 10);
+            QCOMPARE(window->findChild<QTimer*>("tmrLoad")->interval(), 100);
+            QVERIFY(window->findChild<QTimer*>("tmrLoad")->isActive());
+            const int ticks = showing == 3 ? 1 : 9;
+            for (int tick = 1; tick <= ticks; ++tick) {
+                window->tmrLoad_Timer();
+                QCOMPARE(BarValue(*window), tick);
+                QVERIFY(!main->LoadFinished && window->isVisible());
+                if (tick == 4) QCOMPARE(ui::frmLoad::ShowFor(*main), window.data());
+            }
+            if (showing == 3) {
+                QVERIFY(QTest::qWaitForWindowExposed(window));
+                window->windowHandle()->close();
+            } else {
+                window->tmrLoad_Timer();
+                QCOMPARE(BarValue(*window), 10);
+            }
+            QVERIFY(main->LoadFinished && !window->isVisible());
+            QCOMPARE(ui::frmLoad::Current(), nullptr);
+            QTRY_VERIFY(!window);
+        }
+    }
 };
 
-ORMEL_REGISTER_UI_TEST(MainWindowTest);
+ORMEL_REGISTER_UI_TEST(WindowsTest);
 
 }  // namespace ormel::test
 
-#include "main_window_test.moc"
+#include "windows_test.moc"
