@@ -237,6 +237,22 @@ class EndToEndTest : public WindowTest {
         QCOMPARE(progress_open_at_message, 0);
     }
 
+    // Closing the main window during the build (here while its message is
+    // up) leaves it open until the build has reported and cleaned up.
+    void closing_during_the_build_finishes_it_first() {
+        Workbench bench;
+        bench.FillInLantern();
+        bool visible_after_close = false;
+        bench.author.at_message = [&] {
+            bench->close();
+            visible_after_close = bench->isVisible();
+        };
+        bench.Build();
+        QVERIFY(visible_after_close);
+        QTRY_VERIFY(!bench.get());
+        QCOMPARE(FilesIn(bench.agent()), kAgentFiles);
+    }
+
     // Without PRAY.exe the bundled builder makes the package; a document it
     // cannot read ends in the failure message, with its error line beneath.
     void compiles_with_the_bundled_builder() {
