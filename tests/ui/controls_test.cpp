@@ -1,10 +1,14 @@
 // The form's own controls: drop-down lists that choose an entry only when the
-// author picks it, 0/1/2 check boxes, and the build timer tmrCompileIt.
+// author picks it, 0/1/2 check boxes, and the command strip, which runs the
+// command whose caption matches the selected tab exactly and leaves no tab
+// selected. Help starts the browser on the page beside the program, or else
+// the default browser; nothing is shown or reported when neither works. (The
+// build timer tmrCompileIt, one build per OK, the model fuzzer checks.)
 #include <QAbstractItemView>
-#include <QSignalSpy>
+#include <QDir>
+#include <QRegularExpression>
 
 #include "support/ui_windows.h"
-#include "ui/controls/interval_timer.h"
 
 namespace ormel::test {
 namespace {
@@ -43,7 +47,7 @@ void RunSteps(ui::EditableList& list, const QString& steps) {
 
 }  // namespace
 
-class FieldControlsTest : public WindowTest {
+class ControlsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
@@ -54,13 +58,11 @@ class FieldControlsTest : public WindowTest {
         const auto row = [](const char* name, const char* steps, const char* text, int category) {
             QTest::newRow(name) << QString(steps) << QString(text) << category;
         };
-        row("typed .wav", "type .wav", ".wav", -1);
         row("typed .wav, left the box", "type .wav; leave", ".wav", -1);
         row("typed .WAV keeps its spelling", "type .WAV; leave", ".WAV", -1);
         row("typed .wav, Enter", "type .wav; enter", ".wav", -1);  // and no new entry
         row("no completion while typing", "type .w", ".w", -1);
         row("the wheel scrolls nothing in", "wheel", "", -1);
-        row("picked .wav", "pick 2", ".wav", 1);
         row("picked .catalogue", "pick 3", ".catalogue", 7);
         row("picked, left the box", "pick 2; leave", ".wav", 1);
         row("arrow keys", "down; down; down; up", ".s16", 2);
@@ -106,35 +108,99 @@ class FieldControlsTest : public WindowTest {
             QCOMPARE(static_cast<int>(box->Value()), 1 - after_click);
         }
     }
+    void runs_only_the_exact_caption_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("caption");  // the tab's caption for this case
+        QTest::addColumn<int>("key");          // 0: a mouse click
+        QTest::addColumn<QString>("command");  // "" for none
+        const QString compile = "            Compile           ";
+        const auto row = [](const char* name, int tab, const QString& caption, int key,
+                            const char* command) {
+            QTest::newRow(name) << tab << caption << key << QString(command);
+        };
+        row("New", 0, "New", 0, "New");
+        row("Compile with Space", 1, compile, Qt::Key_Space, "Compile");
+        row("Help with Enter", 2, "Help", Qt::Key_Return, "Help");
+        row("new in lower case", 0, "new", 0, "");
+        row("HELP in capitals", 2, "HELP", 0, "");
+        row("Compile without blanks", 1, "Compile", 0, "");
+        row("Compile, one blank more", 1, " " + compile, 0, "");
+        row("Compile, one blank less", 1, compile.chopped(1), 0, "");
+        row("New with a blank", 0, "New ", 0, "");
+    }
 
-    // tmrCompileIt at interval 0 does not tick. Armed, it ticks once and
-    // runs the build; while the build pumps events the timer reads 1 (another
-    // OK arms it again) until the build sets 0, yet it does not tick, so it
-    // starts no second build and wakes nobody.
-    void compile_timer_ticks_once_per_build() {
+    void runs_only_the_exact_caption() {
+        QFETCH(int, tab);
+        QFETCH(QString, caption);
+        QFETCH(int, key);
+        QFETCH(QString, command);
         ShownMainWindow window;
-        QSignalSpy ticks(window->findChild<ui::IntervalTimer*>("tmrCompileIt"),
-                         &ui::IntervalTimer::Tick);
-        window->SetBuildRun([&](ui::frmAW& w) {
-            w.SetCompileTimerInterval(1);  // another OK
-            QTest::qWait(30);
-            QCOMPARE(w.CompileTimerInterval(), 1);
-            QVERIFY(w.BuildRunning());
-            w.SetCompileTimerInterval(0);
+        auto* strip = window.Find<ui::CommandStrip>("tsButtons");
+        strip->SetTabText(tab, caption);
+        window.Type("field_COS_File", "lantern");  // New would empty it
+        if (key) {
+            strip->setFocus();
+            for (int i = 0; i < tab; ++i) QTest::keyClick(strip, Qt::Key_Right);
+            QTest::keyClick(strip, Qt::Key(key));
+        } else {
+            window.ClickTab(tab);
+        }
+        QCOMPARE(window->COS_File().empty(), command == "New");
+        QCOMPARE(ui::frmCompileIt::Instance() != nullptr, command == "Compile");
+        QCOMPARE(window.HelpStarts(), command == "Help" ? 1 : 0);
+        ui::frmCompileIt::CloseIfOpen();
+        QCOMPARE(strip->SelectedIndex(), -1);
+    }
+
+    void help_data() {
+        QTest::addColumn<QString>("browser");  // what starting the browser does
+        QTest::addColumn<bool>("default_opens");
+        QTest::addColumn<bool>("falls_back");
+        QTest::newRow("browser starts") << "starts" << false << false;
+        QTest::newRow("default browser") << "fails" << true << true;
+        QTest::newRow("no browser at all") << "fails" << false << true;
+        QTest::newRow("starting throws") << "throws" << false << false;
+    }
+
+    void help() {
+        QFETCH(QString, browser);
+        QFETCH(bool, default_opens);
+        QFETCH(bool, falls_back);
+        QTest::failOnWarning(QRegularExpression(".*"));
+        ShownMainWindow window;
+        QStringList started;
+        QStringList opened;
+        window->SetHelpLaunchers({
+            .startProgram =
+                [&](const QString& program, const QStringList& arguments) {
+                    started << program << arguments;
+                    if (browser == "throws") throw std::runtime_error("no browser");
+                    return browser == "starts";
+                },
+            .openUrl =
+                [&](const QUrl& url) {
+                    opened << url.toLocalFile();
+                    return default_opens;
+                },
         });
-        window->SetCompileTimerInterval(5);
-        window->SetCompileTimerInterval(0);
-        QTest::qWait(30);
-        QCOMPARE(ticks.count(), 0);
-        window->SetCompileTimerInterval(1);
-        QTRY_COMPARE(window->CompileTimerInterval(), 0);
-        QCOMPARE(ticks.count(), 1);
-        QVERIFY(!window->BuildRunning());
+        window.ClickTab(2);
+        const QString page = QCoreApplication::applicationDirPath() + "/ormel-help.html";
+        const QString iexplore = R"(C:\Program Files\Internet Explorer\iexplore.exe)";
+        QCOMPARE(started, QStringList({iexplore, QDir::toNativeSeparators(page)}));
+        // Quoted whole: a path with blanks would otherwise split at its first one.
+        QCOMPARE(ui::HelpCommandLine(QDir::toNativeSeparators(page)),
+                 '"' + iexplore + "\" \"" + QDir::toNativeSeparators(page) + '"');
+        QCOMPARE(opened, falls_back ? QStringList{page} : QStringList{});
+        QCoreApplication::processEvents();
+        for (const QWidget* shown : QApplication::topLevelWidgets()) {
+            QVERIFY(shown == window.get() || !shown->isVisible());
+        }
+        QCOMPARE(window.Find<ui::CommandStrip>("tsButtons")->SelectedIndex(), -1);
     }
 };
 
-ORMEL_REGISTER_UI_TEST(FieldControlsTest);
+ORMEL_REGISTER_UI_TEST(ControlsTest);
 
 }  // namespace ormel::test
 
-#include "field_controls_test.moc"
+#include "controls_test.moc"

@@ -1,14 +1,27 @@
-// The main window as designed: its frame and controls, the hint line, the
-// frame caption, and the New command.
+// The program's windows as designed: their frames, the main window's
+// controls, focus order, texts fitting their room and hint line, the compile
+// dialog's text and keys, and the progress window's ticks. What the dialog's
+// buttons and close box do, one dialog at a time, and that each build's wait
+// pumps events and ends, the model fuzzer checks on every run.
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWindow>
 
 #include "support/ui_windows.h"
 #include "ui/frmAW/frmAW_design.h"
+#include "ui/frmLoad/frmLoad.h"
 
 namespace ormel::test {
 namespace {
+
+using ui::frmCompileIt;
 
 // What a control shows: caption, text, check value or the strip's captions.
 QString Content(const QWidget& control) {
@@ -27,16 +40,6 @@ QString Content(const QWidget& control) {
     if (auto* bar = qobject_cast<const QStatusBar*>(&control)) return bar->currentMessage();
     if (auto* list = qobject_cast<const QComboBox*>(&control)) return list->currentText();
     return {};
-}
-
-// A list's entries, each with its code.
-QString Entries(const QComboBox& list) {
-    QStringList entries;
-    for (int i = 0; i < list.count(); ++i) {
-        entries << list.itemText(i);
-        if (list.itemData(i).isValid()) entries.back() += "=" + list.itemData(i).toString();
-    }
-    return entries.join('|');
 }
 
 const QString kSlotHint = "The name of an extra file, like a sound or image.";
@@ -61,13 +64,34 @@ QString DesignedContent(const ControlDesign& d) {
     return d.text;
 }
 
+QWidget* Control(const QWidget* dialog, const char* name) {
+    return dialog->findChild<QWidget*>(name);
+}
+
+const QString kChecklist =
+    "Make sure the following are true. If not, click \r\ncancel.\r\n\r\n"
+    "* All files needed are in a folder with the name of your agent.\r\n\r\n"
+    "* The folder is in the directory where ormel.exe is.\r\n\r\n"
+    "* Filename fields used have a check next to them.\r\n\r\n"
+    "* All other fields are filled out.\r\n";
+
+int BarValue(const ui::frmLoad& window) {
+    return window.findChild<QProgressBar*>("pbrLoad")->value();
+}
+
 }  // namespace
 
-class MainWindowTest : public WindowTest {
+class WindowsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    void window_frame() {
+    // The frame, and every row of the design table is a control of the
+    // window: its parent, its place (15 twips to the pixel), its start-up
+    // content, read-only state and colour; the strip's captions and the focus
+    // order from the strip (the lowest tab index). The lists' entries the
+    // model fuzzer picks; their codes show in the category table and the
+    // built documents.
+    void controls_as_designed() {
         ShownMainWindow window;
         QCOMPARE(window->windowTitle(), QString("Ormel Compiler"));
         QCOMPARE(window->size(), QSize(209, 370));
@@ -77,16 +101,7 @@ class MainWindowTest : public WindowTest {
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
-        QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));  // lowest tab index
         QVERIFY(!window->LoadFinished);
-    }
-
-    // Every row of the design table is a control of the window: its parent,
-    // its place (15 twips to the pixel), its start-up content, read-only
-    // state and colour. The lists' entries, the strip's captions and the
-    // focus order are checked as the program must show them.
-    void controls_as_designed() {
-        ShownMainWindow window;
         const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
         for (const ControlDesign& d : table) {
             const QWidget* control = window.Find(d.name);
@@ -107,12 +122,8 @@ class MainWindowTest : public WindowTest {
         QCOMPARE(table.size(), size_t{34});
         QCOMPARE(Content(*window.Find("tsButtons")),
                  QString("New|            Compile           |Help"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_File_Ext_4")),
-                 QString(".c16=2|.s16=2|.wav=1|.catalogue=7"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_Image_Ext")), QString(".c16|.s16"));
-        QCOMPARE(Entries(*window.Find<QComboBox>("field_Bioenergy")),
-                 QString("10|20|30|40|50|60|70|80|90|100|200|300|400|500"));
         QStringList order;
+        QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));
         for (int i = 0; i <= kTabOrder.size(); ++i) {
             QWidget* focus = QApplication::focusWidget();
             // A drop-down list has the focus through its line edit.
@@ -147,7 +158,8 @@ class MainWindowTest : public WindowTest {
     }
 
     void hint_line_data() {
-        QTest::addColumn<QStringList>("path");  // "frEdit": the frame's bare background
+        // "frEdit": the frame's bare background; "New": a click on New
+        QTest::addColumn<QStringList>("path");
         QTest::addColumn<QString>("hint");
         const auto row = [](const char* name, const QStringList& path, const QString& hint) {
             QTest::newRow(name) << path << hint;
@@ -167,57 +179,109 @@ class MainWindowTest : public WindowTest {
         row("label keeps", {"field_Image", "Label5"}, kImageHint);
         row("command strip keeps", {"field_Image", "tsButtons"}, kImageHint);
         row("hint line keeps", {"field_Image", "statBar"}, kImageHint);
+        row("New keeps", {"field_Image", "New"}, kImageHint);
     }
 
     void hint_line() {
         QFETCH(QStringList, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
-        for (const QString& name : path) window.PointAt(name);
+        for (const QString& name : path) name == "New" ? window.ClickTab(0) : window.PointAt(name);
         QCOMPARE(window->HintText(), hint);
     }
-
-    // Only the author's typing changes the caption; New brings
-    // "untitled.agent" back even when no field changes.
-    void caption_follows_the_typed_name() {
-        ShownMainWindow window;
-        const auto* frame = window.Find<QGroupBox>("frEdit");
-        window.Type("field_Name", "Ab");
-        QCOMPARE(frame->title(), QString("Ab.agent - Compile"));
-        QTest::keyClick(window.Find("field_Name"), Qt::Key_Backspace);
-        QTest::keyClick(window.Find("field_Name"), Qt::Key_Backspace);
-        QCOMPARE(frame->title(), QString(".agent - Compile"));
-        window.ClickTab(0);
-        QCOMPARE(frame->title(), QString("untitled.agent"));
+    void dialog_as_designed() {
+        ShownMainWindow form;
+        frmCompileIt* dialog = form.Compile();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QString("Compile?"));
+        QCOMPARE(dialog->size(), QSize(257, 209));  // 3855 x 3135 twips
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QCOMPARE(dialog->windowType(), Qt::Tool);  // not in the task bar
+        const Qt::WindowFlags flags = dialog->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!dialog->parentWidget() && !dialog->isModal());
+        QCOMPARE(Control(dialog, "btnCancel")->geometry(), QRect(128, 168, 121, 33));
+        QCOMPARE(Control(dialog, "btnOK")->geometry(), QRect(8, 168, 121, 33));
+        QCOMPARE(Control(dialog, "Text1")->geometry(), QRect(8, 8, 241, 153));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
+        QCOMPARE(dialog->findChild<QPushButton*>("btnOK")->text(), QString("OK"));
+        QCOMPARE(frmCompileIt::kChecklist, kChecklist);
+        // The box keeps line breaks as plain LF; it has no scroll bars, so
+        // every wrapped line must fit it. Typing changes nothing.
+        auto* text = dialog->findChild<QTextEdit*>("Text1");
+        QTest::keyClicks(text, "xyz");
+        QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
+        QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(text->document()->size().height() <= text->viewport()->height());
+        // The focus starts in the text; Tab runs text, OK, Cancel.
+        QCOMPARE(QApplication::focusWidget(), text);
+        for (const char* next : {"btnOK", "btnCancel", "Text1"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), QString(next));
+        }
+        frmCompileIt::CloseIfOpen();
     }
 
-    // New on a filled form: every field back to its start-up content with no
-    // entry chosen; the check boxes, the hint line and the caption are kept.
-    void new_resets_the_fields_and_keeps_the_check_boxes() {
-        ShownMainWindow window;
-        const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
-        for (const ControlDesign& d : table) {
-            if (d.kind == Kind::TextBox) window.Type(d.name, "x");
-            if (d.kind == Kind::DropDown) window.Pick(d.name, 2);
-            if (d.kind == Kind::CheckBox) window.Click(d.name);
+    void enter_and_escape_do_nothing() {
+        ShownMainWindow form;
+        QPointer<frmCompileIt> dialog = form.Compile();
+        QVERIFY(dialog);
+        for (const char* focus : {"Text1", "btnOK", "btnCancel"}) {
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                Control(dialog, focus)->setFocus();
+                QTest::keyClick(Control(dialog, focus), key);
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                QVERIFY2(dialog && dialog->isVisible(), focus);
+                QCOMPARE(form->CompileTimerInterval(), 0);
+            }
         }
-        QCOMPARE(window->Files(6).ChosenCategory(), std::optional<int>(2));
-        window.PointAt("field_Image");
-        window.ClickTab(0);
-        for (const ControlDesign& d : table) {
-            QString expected = DesignedContent(d);
-            if (d.kind == Kind::CheckBox) expected = expected == "1" ? "0" : "1";
-            if (d.name == "statBar") expected = kImageHint;
-            if (d.kind != Kind::CommandStrip) QCOMPARE(Content(*window.Find(d.name)), expected);
-        }
-        for (int slot = 1; slot <= 6; ++slot) {
-            QCOMPARE(window->Files(slot).ChosenCategory(), std::nullopt);
+        frmCompileIt::CloseIfOpen();
+    }
+    // The progress window as designed, centred on the screen, not in the task
+    // bar. Ticks 1 to 9 only advance the bar; the tenth fills it, sets the flag and
+    // the window is gone. Showing it while it is open keeps the one window;
+    // the next showing is a fresh one at 0. The third showing is closed by
+    // the window system (Alt+F4) after one tick, which ends the wait too.
+    void ten_ticks_or_an_early_close_on_every_showing() {
+        ShownMainWindow main;
+        for (int showing = 1; showing <= 3; ++showing) {
+            main->LoadFinished = false;
+            QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main);
+            QCOMPARE(window->size(), QSize(153, 49));
+            QCOMPARE(window->minimumSize(), window->maximumSize());
+            QCOMPARE(window->windowFlags(), Qt::Tool | Qt::FramelessWindowHint);
+            QCOMPARE(window->frameGeometry().center(), window->screen()->geometry().center());
+            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->geometry(),
+                     QRect(8, 24, 137, 17));
+            QCOMPARE(window->findChild<QLabel*>("lbl1")->geometry(), QRect(8, 8, 153, 17));
+            QCOMPARE(window->findChild<QLabel*>("lbl1")->text(), QString("Compiling..."));
+            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->maximum(), 10);
+            QCOMPARE(window->findChild<QTimer*>("tmrLoad")->interval(), 100);
+            QVERIFY(window->findChild<QTimer*>("tmrLoad")->isActive());
+            const int ticks = showing == 3 ? 1 : 9;
+            for (int tick = 1; tick <= ticks; ++tick) {
+                window->tmrLoad_Timer();
+                QCOMPARE(BarValue(*window), tick);
+                QVERIFY(!main->LoadFinished && window->isVisible());
+                if (tick == 4) QCOMPARE(ui::frmLoad::ShowFor(*main), window.data());
+            }
+            if (showing == 3) {
+                QVERIFY(QTest::qWaitForWindowExposed(window));
+                window->windowHandle()->close();
+            } else {
+                window->tmrLoad_Timer();
+                QCOMPARE(BarValue(*window), 10);
+            }
+            QVERIFY(main->LoadFinished && !window->isVisible());
+            QCOMPARE(ui::frmLoad::Current(), nullptr);
+            QTRY_VERIFY(!window);
         }
     }
 };
 
-ORMEL_REGISTER_UI_TEST(MainWindowTest);
+ORMEL_REGISTER_UI_TEST(WindowsTest);
 
 }  // namespace ormel::test
 
-#include "main_window_test.moc"
+#include "windows_test.moc"
