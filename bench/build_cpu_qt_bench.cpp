@@ -83,8 +83,7 @@ int main(int argc, char** argv) {
     QApplication::exec();
     fs::remove_all(program);
 
-    const bool succeeded =
-        messages == QStringList{"Lantern.agent was created successfully."};
+    const bool succeeded = messages == QStringList{"Lantern.agent was created successfully."};
     std::printf(
         "one whole build in the main window (progress window 1 s, builder 1.5 s, a second OK "
         "during the wait)\n");

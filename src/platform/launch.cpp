@@ -234,8 +234,9 @@ Process Launch(const std::string& program, const std::vector<std::string>& argum
                           std::to_string(error) + ")");
     }
     CloseHandle(started.hThread);
-    return Process(reinterpret_cast<std::intptr_t>(started.hProcess),
-                   options.capture_output ? reinterpret_cast<std::intptr_t>(output) : Process::kNone);
+    return Process(
+        reinterpret_cast<std::intptr_t>(started.hProcess),
+        options.capture_output ? reinterpret_cast<std::intptr_t>(output) : Process::kNone);
 }
 
 std::string Process::CapturedOutput() const {
