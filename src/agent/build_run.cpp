@@ -145,8 +145,13 @@ void RefuseProtectedDestination(const std::string& destination, const BuildPlan&
     }
 }
 
-void WaitForProgressWindow(BuildHost& host, milliseconds wake_up) {
-    while (!host.LoadFinished()) host.PumpEvents(wake_up);
+// A wait that an event ends (the progress window's last tick; the builder's
+// end where the host watches for it) needs no wake-up of its own: PumpEvents
+// returns once it has run that event. It still looks up at this interval.
+constexpr milliseconds kEventWaitWakeUp{1000};
+
+void WaitForProgressWindow(BuildHost& host) {
+    while (!host.LoadFinished()) host.PumpEvents(kEventWaitWakeUp);
 }
 
 // Shows the wait cursor for as long as it lives.
@@ -159,6 +164,24 @@ class BusyCursor {
 
   private:
     BuildHost& host_;
+};
+
+// Has the host wake the wait when the builder ends, for as long as it lives.
+class EndWatch {
+  public:
+    EndWatch(BuildHost& host, const Process& builder)
+        : host_(host), watched_(host.WakeWhenReadable(builder.EndDescriptor())) {}
+    ~EndWatch() {
+        if (watched_) host_.WakeWhenReadable(std::nullopt);
+    }
+    EndWatch(const EndWatch&) = delete;
+    EndWatch& operator=(const EndWatch&) = delete;
+
+    bool Watched() const { return watched_; }
+
+  private:
+    BuildHost& host_;
+    bool watched_;
 };
 
 // The author's PRAY.exe where the program folder holds one, else the
@@ -226,6 +249,8 @@ std::string Seconds(milliseconds duration) {
 void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
                     Clock::time_point started, milliseconds wake_up) {
     const BusyCursor busy(host);
+    const EndWatch end(host, builder);
+    const milliseconds longest = end.Watched() ? kEventWaitWakeUp : wake_up;
     const Clock::time_point deadline = started + timeout;
     for (;;) {
         if (const auto exit = builder.Poll()) {
@@ -236,7 +261,7 @@ void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
         if (now >= deadline) {
             throw BuildRefused("the builder was still running after " + Seconds(timeout));
         }
-        host.PumpEvents(std::min(wake_up, std::chrono::ceil<milliseconds>(deadline - now)));
+        host.PumpEvents(std::min(longest, std::chrono::ceil<milliseconds>(deadline - now)));
     }
 }
 
@@ -281,7 +306,7 @@ void RunSteps(BuildHost& host, BuildHandles& handles, const BuildEnvironment& en
                               .capture_output = true});
     host.SetLoadFinished(false);
     host.ShowProgressWindow();
-    WaitForProgressWindow(host, environment.wake_up);
+    WaitForProgressWindow(host);
     WaitForBuilder(host, *handles.Builder, environment.builder_timeout, started,
                    environment.wake_up);
     if (builder.bundled) RequirePackage(plan);

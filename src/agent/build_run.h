@@ -51,6 +51,15 @@ class BuildHost {
     // again; such a call starts nothing.
     virtual void PumpEvents(std::chrono::milliseconds maxWait) = 0;
 
+    // Lets PumpEvents also return when the descriptor becomes readable (the
+    // builder's end); none stops watching. Returns whether the host watches
+    // it: a host that cannot leaves the wait to look at the builder every
+    // wake-up.
+    virtual bool WakeWhenReadable(std::optional<int> descriptor) {
+        (void)descriptor;
+        return false;
+    }
+
     // Shows the text in a modal message box captioned "Vantrel", with no
     // icon and a single OK button, and returns once the user pressed OK.
     // A non-empty detail (a line or a few) stands beneath the text; the
@@ -102,7 +111,7 @@ struct BuildEnvironment {
     // up on it.
     std::chrono::milliseconds builder_timeout{std::chrono::seconds(60)};
     // The longest the wait blocks in PumpEvents before it looks at the
-    // builder again.
+    // builder again, when no event tells it of the builder's end.
     std::chrono::milliseconds wake_up{50};
 
     // Works the folders out from the running program's location; throws

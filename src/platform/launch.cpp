@@ -22,6 +22,10 @@
 #include <cstring>
 #include <mutex>
 
+#ifdef __linux__
+#include <sys/syscall.h>
+#endif
+
 extern char** environ;
 #endif
 
@@ -161,6 +165,7 @@ std::string WindowsCommandLine(const std::string& program,
 Process::Process(Process&& other) noexcept
     : id_(std::exchange(other.id_, kNone)),
       output_(std::exchange(other.output_, kNone)),
+      end_descriptor_(std::exchange(other.end_descriptor_, kNone)),
       exit_(other.exit_) {}
 
 Process& Process::operator=(Process&& other) noexcept {
@@ -169,6 +174,7 @@ Process& Process::operator=(Process&& other) noexcept {
         ReleaseOutput();
         id_ = std::exchange(other.id_, kNone);
         output_ = std::exchange(other.output_, kNone);
+        end_descriptor_ = std::exchange(other.end_descriptor_, kNone);
         exit_ = other.exit_;
     }
     return *this;
@@ -177,6 +183,11 @@ Process& Process::operator=(Process&& other) noexcept {
 Process::~Process() {
     Release();
     ReleaseOutput();
+}
+
+std::optional<int> Process::EndDescriptor() const {
+    if (end_descriptor_ == kNone) return std::nullopt;
+    return static_cast<int>(end_descriptor_);
 }
 
 #ifdef _WIN32
@@ -307,6 +318,21 @@ std::optional<std::string> FindOnPath(const std::string& name) {
 
 #else
 
+namespace {
+
+// A pidfd: readable once the process has ended, whoever reaps it; -1 where
+// the kernel has none.
+int OpenEndDescriptor(pid_t pid) {
+#if defined(__linux__) && defined(SYS_pidfd_open)
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+}  // namespace
+
 // POSIX programs have no start-up window style.
 Process Launch(const std::string& program, const std::vector<std::string>& arguments,
                const LaunchOptions& options) {
@@ -327,7 +353,8 @@ Process Launch(const std::string& program, const std::vector<std::string>& argum
         if (output >= 0) ::close(output);
         throw LaunchError("starting \"" + program + "\" failed: " + std::strerror(error));
     }
-    return Process(pid, output >= 0 ? output : Process::kNone);
+    const int end = OpenEndDescriptor(pid);
+    return Process(pid, output >= 0 ? output : Process::kNone, end >= 0 ? end : Process::kNone);
 }
 
 std::string Process::CapturedOutput() const {
@@ -381,6 +408,7 @@ std::optional<std::string> FindOnPath(const std::string& name) {
 }
 
 void Process::Release() noexcept {
+    if (end_descriptor_ != kNone) ::close(static_cast<int>(std::exchange(end_descriptor_, kNone)));
     if (id_ == kNone) return;
     const auto pid = static_cast<pid_t>(std::exchange(id_, kNone));
     int status = 0;

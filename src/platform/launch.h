@@ -52,10 +52,16 @@ class Process {
     // were captured; empty otherwise.
     std::string CapturedOutput() const;
 
+    // A descriptor that becomes readable once the program has ended, so that
+    // an event loop can sleep until then instead of polling; none where the
+    // system offers none (Windows, Linux before 5.3, other systems).
+    std::optional<int> EndDescriptor() const;
+
   private:
     friend Process Launch(const std::string&, const std::vector<std::string>&,
                           const LaunchOptions&);
-    Process(std::intptr_t id, std::intptr_t output) : id_(id), output_(output) {}
+    Process(std::intptr_t id, std::intptr_t output, std::intptr_t end_descriptor = kNone)
+        : id_(id), output_(output), end_descriptor_(end_descriptor) {}
     void Release() noexcept;
     void ReleaseOutput() noexcept;
 
@@ -64,6 +70,7 @@ class Process {
     // The file that receives the captured output: a descriptor on POSIX, a
     // handle on Windows; it is deleted when it is released.
     std::intptr_t output_;
+    std::intptr_t end_descriptor_;  // POSIX only
     std::optional<ProcessExit> exit_;
 };
 

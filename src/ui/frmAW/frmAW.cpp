@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <algorithm>
 #include <stdexcept>
@@ -125,6 +126,16 @@ class frmAW::Host final : public BuildHost {
     void SetLoadFinished(bool finished) override { window_.LoadFinished = finished; }
     void ShowProgressWindow() override { window_.ShowProgressWindow(); }
     void PumpEvents(std::chrono::milliseconds max_wait) override { ui::PumpEvents(max_wait); }
+    // The notifier's first activation is the event that ends PumpEvents; it
+    // is then switched off, as the descriptor stays readable.
+    bool WakeWhenReadable(std::optional<int> descriptor) override {
+        end_notifier_.reset();
+        if (!descriptor) return false;
+        end_notifier_ = std::make_unique<QSocketNotifier>(*descriptor, QSocketNotifier::Read);
+        QObject::connect(end_notifier_.get(), &QSocketNotifier::activated,
+                         [notifier = end_notifier_.get()] { notifier->setEnabled(false); });
+        return true;
+    }
     void ShowMessage(const std::string& text, const std::string& detail) override {
         window_.message_presenter_(&window_, QString::fromStdString(text),
                                    QString::fromStdString(detail));
@@ -142,6 +153,7 @@ class frmAW::Host final : public BuildHost {
 
   private:
     frmAW& window_;
+    std::unique_ptr<QSocketNotifier> end_notifier_;
 };
 
 struct frmAW::ResetStep {
