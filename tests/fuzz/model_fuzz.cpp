@@ -1,15 +1,11 @@
-// A model-based fuzzer of the whole program, offscreen and in one process.
-// Seeded random sequences of what an author can do (type, tick, pick, New,
-// Compile, OK, Cancel, Help, close, answer the message box), mixed with
-// faults of the builder (the stand-in as PRAY.exe) and of the disk, run
-// against the real windows, the real build and real folders. After every
-// action the program is compared with the model. A failing sequence is
-// printed with its seed and shortened to a sequence that still fails.
+// A model-based fuzzer of the whole program, offscreen and in one process:
+// seeded random sequences of what an author can do, mixed with faults of the
+// builder (the stand-in as PRAY.exe) and of the disk, run against the real
+// windows, build and folders, and compared with a model after every action.
+// A failing sequence is printed with its seed, then shortened.
 //
 //   model_fuzz [--sequences N] [--seed S] [--soak] [--replay "SEED:ACTIONS"]
 #include <QApplication>
-#include <QComboBox>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -18,7 +14,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -98,15 +93,14 @@ struct Field {
 const std::vector<Field> kFields = [] {
     std::vector<Field> f{{"field_Name", {}}, {"field_COS_File", {}}};
     for (int n = 1; n <= 6; ++n) f.push_back({QString("field_File_%1").arg(n), {}});
-    for (int n = 1; n <= 6; ++n) {
+    for (int n = 1; n <= 6; ++n)
         f.push_back({QString("field_File_Ext_%1").arg(n), {".c16", ".s16", ".wav", ".catalogue"}});
-    }
-    f.push_back({"field_Image", {}});
-    f.push_back({"field_Image_Ext", {".c16", ".s16"}});
-    f.push_back({"field_Animation", {}});
-    f.push_back(
-        {"field_Bioenergy", QString("10 20 30 40 50 60 70 80 90 100 200 300 400 500").split(' ')});
-    f.push_back({"field_Remove_Script", {}});
+    const QStringList energy = QString("10 20 30 40 50 60 70 80 90 100 200 300 400 500").split(' ');
+    f.insert(f.end(), {{"field_Image", {}},
+                       {"field_Image_Ext", {".c16", ".s16"}},
+                       {"field_Animation", {}},
+                       {"field_Bioenergy", energy},
+                       {"field_Remove_Script", {}}});
     return f;
 }();
 constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8;
@@ -118,12 +112,10 @@ const QStringList kTexts = {
 constexpr int kBigText = 6;
 // Per field (name, script, slot files): the texts that take a build further.
 const int kGoodTexts[3][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}};
-// The two agents on disk, filled in as an author does (see Render), and
-// compiled at once.
+// The two agents on disk, filled in as an author does (see Render); Fill 2
+// and 3 compile them at once.
 const char* const kFills[] = {"T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2",
-                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0",
-                              "T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2 M0.0 O0.0",
-                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0 M0.0 O0.0"};
+                              "T0.4 T1.12 K0.0 T2.12 P8.2 C1.0"};
 
 // What the builder is told to do (its stand_in.control), per build: end
 // with 0 and write the package, end with 3, crash, hang past the timeout,
@@ -144,27 +136,19 @@ struct Entry {
 };
 using Disk = std::map<std::string, Entry>;
 
-// The contents' hash; a large file (the builder) by its size and time.
-size_t Hash(const fs::path& file) {
-    const auto size = fs::file_size(file);
-    if (size > 64 * 1024)
-        return size ^ size_t(fs::last_write_time(file).time_since_epoch().count());
-    std::string bytes(size, '\0');
-    std::ifstream(file, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
-    return std::hash<std::string>()(bytes);
-}
-
-// The program folder without the stand-in's own files.
+// The program folder but the stand-in (PRAY.exe, large, and its own files).
 Disk Snapshot(const fs::path& root) {
     Disk disk;
     for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
          ++it) {
         const std::u8string relative = fs::relative(it->path(), root).generic_u8string();
         const std::string key(relative.begin(), relative.end());
-        if (key.starts_with("stand_in.")) continue;
+        if (key == "PRAY.exe" || key.starts_with("stand_in.")) continue;
         const auto perms = it->status().permissions();
         disk[key] = {it->is_directory(), (perms & fs::perms::owner_write) != fs::perms::none,
-                     it->is_directory() ? std::nullopt : std::optional(Hash(it->path()))};
+                     it->is_directory()
+                         ? std::nullopt
+                         : std::optional(std::hash<std::string>()(ReadBytes(it->path())))};
     }
     return disk;
 }
@@ -318,8 +302,9 @@ struct Outcome {
 };
 
 // For the watchdog: the time of the last action and the sequence so far.
-std::atomic<long long> g_last_action{0};
+using Clock = std::chrono::steady_clock;
 std::mutex g_current_mutex;
+Clock::time_point g_last_action;
 std::string g_current;
 
 class Sequence {
@@ -372,7 +357,6 @@ class Sequence {
     // One action, from a timer: it runs inside whatever event loop is
     // current, the build's wait and the message box's own included.
     void Step() {
-        g_last_action = QDateTime::currentMSecsSinceEpoch();
         Observe();
         if (build_ == Build::Armed && !Box()) return step_.start(1);  // the tick comes first
         const bool over = !Open() || !outcome_.failure.empty() ||
@@ -388,6 +372,7 @@ class Sequence {
         {
             const std::lock_guard lock(g_current_mutex);
             g_current = std::to_string(seed_) + ":" + Render(done_);
+            g_last_action = Clock::now();
         }
         Observe();
         Check();
@@ -503,7 +488,9 @@ class Sequence {
                 if (NoBuild()) MakeFault(program_, x.a, x.b), baseline_ = Snapshot(program_);
                 break;
             case Op::Fill:
-                for (const Action& part : Parse(kFills[x.a % 4])) Do(part);
+                for (const Action& part :
+                     Parse(kFills[x.a % 2] + std::string(x.a % 4 > 1 ? " M0.0 O0.0" : "")))
+                    Do(part);
                 break;
             case Op::Answer:
                 if (QMessageBox* box = Box())
@@ -689,53 +676,29 @@ bool Replay(const std::string& text) {
     return o.failure.empty();
 }
 
-}  // namespace
-}  // namespace ormel::test
-
-int main(int argc, char** argv) {
-    using namespace ormel::test;
-    QApplication app(argc, argv);
-    // The offscreen platform reports every raise() that it cannot do.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type != QtWarningMsg || !text.startsWith("This plugin does not support")) {
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-        }
-    });
-    ormel::ui::frmLoad::SetTickInterval(std::chrono::milliseconds(5));
-    int sequences = 300;
-    uint64_t first_seed = 1;
-    for (int i = 1; i + 1 < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--sequences") sequences = std::stoi(argv[++i]);
-        if (arg == "--seed") first_seed = std::stoull(argv[++i]);
-        if (arg == "--replay") return Replay(argv[++i]) ? 0 : 1;
-    }
-    if (argc > 1 && std::string(argv[argc - 1]) == "--soak") sequences = 10000;
-
-    std::thread([] {  // no action may hang: a run without one for 30 s stops
+// No action may hang: a run without one for 30 s stops with the sequence so far.
+void StartWatchdog() {
+    std::thread([] {
         for (;;) {
             std::this_thread::sleep_for(std::chrono::seconds(1));
-            const long long last = g_last_action;
-            if (last && QDateTime::currentMSecsSinceEpoch() - last > 30000) {
-                const std::lock_guard lock(g_current_mutex);
-                std::fprintf(stderr, "HANG: no action ended for 30 s in\n  %s\n",
-                             g_current.c_str());
-                std::_Exit(2);
-            }
+            const std::lock_guard lock(g_current_mutex);
+            if (g_current.empty() || Clock::now() - g_last_action < std::chrono::seconds(30))
+                continue;
+            std::fprintf(stderr, "HANG: no action ended for 30 s in\n  %s\n", g_current.c_str());
+            std::_Exit(2);
         }
-    })
-        .detach();
+    }).detach();
+}
 
-    if (!std::all_of(std::begin(kRegressions), std::end(kRegressions), Replay)) return 1;
+// Runs the sequences from first_seed on; on a failure prints it and a shortened replay.
+bool Campaign(uint64_t first_seed, int sequences) {
+    constexpr int kLength = 40;
     QElapsedTimer clock;
     clock.start();
-    long checks = 0;
-    int builds = 0, successes = 0;
-    constexpr int kLength = 40;
-    for (int n = 0; n < sequences; ++n) {
-        const uint64_t seed = first_seed + uint64_t(n);
+    Outcome total;
+    for (uint64_t seed = first_seed; seed < first_seed + uint64_t(sequences); ++seed) {
         const Outcome o = RunOne(seed, kLength);
-        checks += o.checks, builds += o.builds, successes += o.successes;
+        total.checks += o.checks, total.builds += o.builds, total.successes += o.successes;
         if (o.failure.empty()) continue;
         std::fprintf(stderr, "FAILED seed %llu: %s\n  %s\n", (unsigned long long)seed,
                      o.failure.c_str(), Render(o.actions).c_str());
@@ -745,12 +708,40 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "shortened (%s):\n  model_fuzz --replay \"%llu:%s\"\n",
                      again.empty() ? "passed on its re-run" : again.c_str(),
                      (unsigned long long)seed, Render(shrunk).c_str());
-        return 1;
+        return false;
     }
     const double seconds = double(clock.elapsed()) / 1000.0;
     std::printf(
         "%d sequences of %d actions in %.1f s: %.1f sequences per second, %d builds (%d "
         "successful), %ld invariants checked\n",
-        sequences, kLength, seconds, sequences / seconds, builds, successes, checks);
-    return 0;
+        sequences, kLength, seconds, sequences / seconds, total.builds, total.successes,
+        total.checks);
+    return true;
+}
+
+}  // namespace
+}  // namespace ormel::test
+
+int main(int argc, char** argv) {
+    using namespace ormel::test;
+    QApplication app(argc, argv);
+    // The offscreen platform reports every raise() that it cannot do.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type != QtWarningMsg || !text.startsWith("This plugin does not support"))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    ormel::ui::frmLoad::SetTickInterval(std::chrono::milliseconds(5));
+    int sequences = 300;
+    uint64_t first_seed = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i], value = i + 1 < argc ? argv[i + 1] : "0";
+        if (arg == "--sequences") sequences = std::stoi(value);
+        if (arg == "--seed") first_seed = std::stoull(value);
+        if (arg == "--soak") sequences = 10000;
+        if (arg == "--replay") return Replay(value) ? 0 : 1;
+    }
+    StartWatchdog();
+    const bool clean = std::all_of(std::begin(kRegressions), std::end(kRegressions), Replay) &&
+                       Campaign(first_seed, sequences);
+    return clean ? 0 : 1;
 }
