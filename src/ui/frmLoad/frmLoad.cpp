@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegion>
 #include <QScreen>
 #include <QTimer>
 #include <stdexcept>
@@ -83,6 +84,11 @@ frmLoad::frmLoad(frmAW& main) : main_(&main) {
     lbl1_ = new QLabel(QStringLiteral("Compiling..."), this);
     lbl1_->setObjectName("lbl1");
     lbl1_->setGeometry(ToPixels(kLabelRect));
+    // The bar covers the label where they overlap (a pixel row), as a control
+    // covers a caption drawn on its window. Left out there, the label is not
+    // drawn again, its text laid out anew, each time a tick repaints the bar.
+    const QRect covered = pbrLoad_->geometry().translated(-lbl1_->pos());
+    lbl1_->setMask(QRegion(lbl1_->rect()).subtracted(covered));
 }
 
 void frmLoad::CentreOnScreen() {
