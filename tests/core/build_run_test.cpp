@@ -284,6 +284,23 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
 INSTANTIATE_TEST_SUITE_P(Cases, BuildRun, ValuesIn(kBuildCases),
                          [](const auto& test) { return std::string(test.param.name); });
 
+// The launcher alone: on Windows only quoting keeps the builder's path,
+// which holds a blank, and each argument whole. Without a working folder
+// the builder starts in the current one.
+TEST(Launch, PassesEachArgumentWhole) {
+    Bench bench;
+    InstallStandIn(bench.program, "exit 3");
+    const std::vector<std::string> arguments{ToUtf8(bench.agent_folder / "Lantern.txt"),
+                                             R"(say "hi")", R"(ends in \)"};
+    Process process =
+        Launch(ToUtf8(bench.program / "PRAY.exe"), arguments, WindowStyle::MinimizedNoActivate);
+    EXPECT_EQ(ReleaseAndAwait(bench.program, process).code, 3);
+    const auto runs = StandInRuns(bench.program);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].arguments, arguments);
+    EXPECT_EQ(runs[0].working_folder, ToUtf8(fs::current_path()));
+}
+
 #ifndef _WIN32
 // A PRAY.exe made for Windows runs through the wine found on PATH, with the
 // same document, in the program folder; without wine the author learns why.
