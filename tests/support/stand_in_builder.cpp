@@ -58,16 +58,6 @@ std::vector<std::string> Arguments([[maybe_unused]] int argc, [[maybe_unused]] c
     return arguments;
 }
 
-std::vector<std::string> FilesBeside(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = ToUtf8(entry.path().filename());
-        if (entry.is_regular_file() && !name.starts_with("stand_in.")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void Record(const fs::path& folder, const std::string& text) {
     std::ofstream(folder / "stand_in.record", std::ios::binary | std::ios::app) << text;
 }
@@ -100,8 +90,11 @@ int main(int argc, char** argv) {
     std::string start = "start\n";
     for (const std::string& argument : arguments) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
-    for (const std::string& name : FilesBeside(fs::current_path())) {
-        start += "beside " + name + "\n";
+    for (const auto& entry : fs::directory_iterator(fs::current_path())) {
+        const std::string name = ToUtf8(entry.path().filename());
+        if (entry.is_regular_file() && !name.starts_with("stand_in.")) {
+            start += "beside " + name + "\n";
+        }
     }
     start += WindowStyleLine();
     Record(folder, start);
