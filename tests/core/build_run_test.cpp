@@ -199,7 +199,7 @@ const BuildCase kBuildCases[] = {
      kAllLeft, "2\n3\n4\n5\n6"},
     // Without PRAY.exe the bundled builder runs in its place, in the program
     // folder, and counts only when the package is there.
-    {"BundledBuilder", Bundled("touch Lantern.agent"), kLantern, kSucceeds, "Lantern.agent"},
+    {"BundledBuilder", Bundled("package"), kLantern, kSucceeds, "Lantern.agent"},
     {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
      "the builder ended without making"},
     {"BuilderStillRunningAtTheDeadline",
@@ -267,7 +267,7 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
     }
 
     // The files found keep their bytes; a file made is a document, a copy of
-    // the author's file or the stand-in's empty package.
+    // the author's file or the stand-in's package.
     Names expected, found;
     for (const auto& [path, bytes] : before) expected.insert(path);
     for (const std::string& name : Split(c.left)) {
@@ -277,13 +277,31 @@ TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
         found.insert(path);
         const auto source = before.find(before.contains(path) ? path : "Lantern/" + path);
         EXPECT_EQ(bytes, source != before.end() ? source->second : bytes) << path;
-        EXPECT_TRUE(source != before.end() || path.ends_with(".txt") || bytes.empty()) << path;
+        EXPECT_TRUE(source != before.end() || path.ends_with(".txt") || bytes == "package\n")
+            << path;
     }
     EXPECT_EQ(found, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BuildRun, ValuesIn(kBuildCases),
                          [](const auto& test) { return std::string(test.param.name); });
+
+// The launcher alone: on Windows only quoting keeps the builder's path,
+// which holds a blank, and each argument whole. Without a working folder
+// the builder starts in the current one.
+TEST(Launch, PassesEachArgumentWhole) {
+    Bench bench;
+    InstallStandIn(bench.program, "exit 3");
+    const std::vector<std::string> arguments{ToUtf8(bench.agent_folder / "Lantern.txt"),
+                                             R"(say "hi")", R"(ends in \)"};
+    Process process =
+        Launch(ToUtf8(bench.program / "PRAY.exe"), arguments, WindowStyle::MinimizedNoActivate);
+    EXPECT_EQ(ReleaseAndAwait(bench.program, process).code, 3);
+    const auto runs = StandInRuns(bench.program);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].arguments, arguments);
+    EXPECT_EQ(runs[0].working_folder, ToUtf8(fs::current_path()));
+}
 
 #ifndef _WIN32
 // A PRAY.exe made for Windows runs through the wine found on PATH, with the

@@ -1,12 +1,10 @@
-// The command line: its statuses and streams, where packages and unpacked
-// folders go, and that a failed build leaves an earlier package as it was.
+// The command line: its statuses and streams. (Where packages and unpacked
+// folders go: package_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "pray_test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace ormel::test {
 namespace {
@@ -38,36 +36,6 @@ TEST(PrayCommandLine, ExitsWithItsStatus) {
         EXPECT_EQ(run.out.substr(0, std::max(c.out_start.size(), std::size_t{1})), c.out_start);
         EXPECT_NE(run.err.find(c.err_gist), std::string::npos) << run.err;
     }
-}
-
-// Building again replaces the package; a failed build leaves it as it was
-// and no other file behind. Without -o and FOLDER the package and the
-// unpacked folder land in the current folder.
-TEST(PrayCommandLine, WritesWhereItShouldAndOnlyWhenComplete) {
-    TempFolder folder;
-    const fs::path work = folder.path() / "work";
-    fs::create_directory(work);
-    WriteBytes(folder.path() / "Doc.txt",
-               Document({"group AGNT \"A\"", "\"k\" 1", "inline FILE \"f\" \"f.bin\""}));
-    WriteBytes(folder.path() / "f.bin", "file bytes");
-    WriteBytes(work / "Doc.agent", "an older package");
-    const std::string document = ToUtf8(folder.path() / "Doc.txt");
-    EXPECT_EQ(RunPray({document}, work).out, "");
-    EXPECT_EQ(ReadBlocks(work / "Doc.agent").size(), 2u);
-    EXPECT_EQ(RunPray({"unpack", "Doc.agent"}, work).out, "");
-    EXPECT_NE(
-        RunPray({"unpack", "Doc.agent"}, work).err.find("exists already; --force writes into it"),
-        std::string::npos);
-    EXPECT_EQ(RunPray({"unpack", "--force", "Doc.agent"}, work).status, 0);
-    EXPECT_EQ(FilesBelow(work),
-              (std::vector<std::string>{"Doc", "Doc.agent", "Doc/Doc.txt", "Doc/f"}));
-
-    const std::string built = ReadBytes(work / "Doc.agent");
-    fs::remove(folder.path() / "f.bin");
-    EXPECT_EQ(RunPray({document}, work).status, 1);
-    EXPECT_EQ(ReadBytes(work / "Doc.agent"), built);
-    EXPECT_EQ(FilesBelow(work),
-              (std::vector<std::string>{"Doc", "Doc.agent", "Doc/Doc.txt", "Doc/f"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Bad documents: each error names its line and column and says what was
-// wrong, and nothing is written; warnings leave the package built.
+// wrong, and nothing is written, an earlier package left as it was; warnings
+// leave the package built.
 #include <gtest/gtest.h>
 
 #include "pray_test_support.h"
@@ -63,6 +64,7 @@ TEST_P(BadDocumentTable, NamesTheFaultAndWritesNothing) {
     WriteBytes(folder.path() / "huge.bin", "");
     fs::resize_file(folder.path() / "huge.bin", 0x100000000);  // sparse: no disk used
     WriteBytes(folder.path() / "Doc.txt", GetParam().text);
+    WriteBytes(folder.path() / "Doc.agent", "an earlier package");
     const auto before = FilesBelow(folder.path());
     const CliRun run = RunPray({"-o", "Doc.agent", "Doc.txt"}, folder.path());
     EXPECT_EQ(run.status, 1);
@@ -70,6 +72,7 @@ TEST_P(BadDocumentTable, NamesTheFaultAndWritesNothing) {
     EXPECT_NE(run.err.find(GetParam().gist), std::string::npos) << run.err;
     EXPECT_EQ(run.out + std::to_string(std::count(run.err.begin(), run.err.end(), '\n')), "1");
     EXPECT_EQ(FilesBelow(folder.path()), before);
+    EXPECT_EQ(ReadBytes(folder.path() / "Doc.agent"), "an earlier package");
 }
 
 INSTANTIATE_TEST_SUITE_P(PrayDocuments, BadDocumentTable, testing::ValuesIn(kBadDocuments));

@@ -13,14 +13,12 @@ namespace {
 
 using pray::Tags;
 
-TEST(PrayFormat, TagVectorIs27Bytes) {
+// The tag vector is 27 bytes. "abc" is shorter than any zlib stream, so
+// every level stores it as it is: a package of one such FILE block is 151.
+TEST(PrayFormat, TestVectors) {
     const std::string expected("\1\0\0\0\1\0\0\0A\1\0\0\0\1\0\0\0\1\0\0\0B\1\0\0\0C", 27);
     EXPECT_EQ(pray::EncodeTags({{{"A", 1}}, {{"B", "C"}}}), expected);
     EXPECT_EQ(pray::DecodeTags(expected), (Tags{{{"A", 1}}, {{"B", "C"}}}));
-}
-
-// "abc" is shorter than any zlib stream, so every level stores it as it is.
-TEST(PrayFormat, OneUncompressedFileBlockIs151Bytes) {
     TempFolder folder;
     WriteBytes(folder.path() / "a.txt", "abc");
     WriteBytes(folder.path() / "a.pray.txt", Document({"inline FILE \"a.txt\" \"a.txt\""}));

@@ -13,7 +13,9 @@ namespace {
 // One document with every awkward value: quotes, backslashes, line breaks,
 // the integer range's ends, non-ASCII and control bytes, file names that
 // differ only in case or match the document's, raw blocks of other types, a
-// group of a raw type and empty data.
+// group of a raw type and empty data. Without -o and FOLDER the package and
+// the unpacked folder land in the current folder; an older package is
+// replaced, an existing folder only written into with --force.
 TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
     TempFolder folder;
     WriteBytes(folder.path() / "a.bin", std::string(3000, 'a') + "\r\n\"\\");
@@ -29,12 +31,19 @@ TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
                   "inline FILE \"X.BIN\" \"a.bin\"", "inline FILE \"R.txt\" \"b.bin\"",
                   "inline GLST \"list\" \"b.bin\"", "group FILE \"tags.bin\"", "\"k\" 1",
                   "inline FILE \"empty\" \"empty.bin\""}));
-    const std::string first = ToUtf8(folder.path() / "R.agent");
-    const std::string second = ToUtf8(folder.path() / "out" / "again.agent");
-    ASSERT_EQ(RunPray({"-o", first, ToUtf8(folder.path() / "R.txt")}).err, "");
-    ASSERT_EQ(RunPray({"unpack", first, ToUtf8(folder.path() / "out")}).err, "");
-    ASSERT_EQ(RunPray({"-o", second, ToUtf8(folder.path() / "out" / "R.txt")}).err, "");
-    EXPECT_EQ(ReadBlocks(second), ReadBlocks(first));
+    const fs::path work = folder.path() / "work";
+    fs::create_directory(work);
+    WriteBytes(work / "R.agent", "an older package");
+    ASSERT_EQ(RunPray({ToUtf8(folder.path() / "R.txt")}, work).err, "");
+    const CliRun unpacked = RunPray({"unpack", "R.agent"}, work);
+    ASSERT_EQ(unpacked.out + unpacked.err, "");
+    EXPECT_NE(RunPray({"unpack", "R.agent"}, work).err.find("exists already; --force writes"),
+              std::string::npos);
+    ASSERT_EQ(RunPray({"unpack", "--force", "R.agent"}, work).err, "");
+    const std::string again = ToUtf8(folder.path() / "again.agent");
+    ASSERT_EQ(RunPray({"-o", again, ToUtf8(work / "R" / "R.txt")}).err, "");
+    EXPECT_EQ(ReadBlocks(again), ReadBlocks(work / "R.agent"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 2);  // R and R.agent
 }
 
 std::string Zlib(const std::string& bytes) {

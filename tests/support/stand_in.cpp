@@ -1,5 +1,6 @@
 #include "support/stand_in.h"
 
+#include <algorithm>
 #include <chrono>
 #include <sstream>
 #include <thread>
@@ -33,6 +34,7 @@ std::vector<StandInRun> StandInRuns(const fs::path& program_folder) {
         if (key == "ended") runs.back().ended = value;
         if (key == "show") runs.back().window_style = std::stoi(value);
     }
+    for (StandInRun& run : runs) std::sort(run.files_beside.begin(), run.files_beside.end());
     return runs;
 }
 

@@ -1,22 +1,20 @@
 // Stands in for PRAY.exe in the tests, which copy it into a program folder
 // under that name. It appends to "stand_in.record" beside itself the lines
 // "start", "arg <a>" for each argument, "cwd <its working folder>", "beside
-// <f>" for each file in its working folder but the stand_in.* files, on
-// Windows "show <n>" for the window style it was started with (STARTUPINFO's
-// wShowWindow, -1 when none was given), and, when about to end, "ended <exit
-// code, or crash>". The build fixes its command line, so it takes its orders
-// from the lines of "stand_in.control" beside it:
-//   make_read_only <path>   mark a file (relative to its folder, "/"
-//                           separated) read-only, as the author's tools may
-//   wait_for_release        wait until "stand_in.release" appears beside it
-//   sleep_ms <n>            sleep n milliseconds
-//   say <text>              write the text as a line to its error stream
-//   touch <name>            make an empty file in its working folder, as a
-//                           builder makes its package
-//   exit <n>                end with status n (0 without this line)
-//   crash                   end as a crashed program does
-//   package                 write the package "{name}.agent" beside itself,
-//                           {name} from its document "{name}.txt"
+// <f>" for each file there but the stand_in.* files, on Windows "show <n>"
+// for the window style it was started with (wShowWindow, -1 when none was
+// given), and, when about to end, "ended <exit code, or crash>". The build
+// fixes its command line, so it takes its orders from the lines of
+// "stand_in.control" beside it:
+//   make_read_only <path>  mark a file (relative to its folder, "/"
+//                          separated) read-only, as the author's tools may
+//   wait_for_release       wait until "stand_in.release" appears beside it
+//   sleep_ms <n>           sleep n milliseconds
+//   say <text>             write the text as a line to its error stream
+//   exit <n>               end with status n (0 without this line)
+//   crash                  end as a crashed program does
+//   package                write the package "{name}.agent" into its working
+//                          folder, {name} from its document "{name}.txt"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -60,16 +58,6 @@ std::vector<std::string> Arguments([[maybe_unused]] int argc, [[maybe_unused]] c
     return arguments;
 }
 
-std::vector<std::string> FilesBeside(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = ToUtf8(entry.path().filename());
-        if (entry.is_regular_file() && !name.starts_with("stand_in.")) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void Record(const fs::path& folder, const std::string& text) {
     std::ofstream(folder / "stand_in.record", std::ios::binary | std::ios::app) << text;
 }
@@ -102,8 +90,11 @@ int main(int argc, char** argv) {
     std::string start = "start\n";
     for (const std::string& argument : arguments) start += "arg " + argument + "\n";
     start += "cwd " + ToUtf8(fs::current_path()) + "\n";
-    for (const std::string& name : FilesBeside(fs::current_path())) {
-        start += "beside " + name + "\n";
+    for (const auto& entry : fs::directory_iterator(fs::current_path())) {
+        const std::string name = ToUtf8(entry.path().filename());
+        if (entry.is_regular_file() && !name.starts_with("stand_in.")) {
+            start += "beside " + name + "\n";
+        }
     }
     start += WindowStyleLine();
     Record(folder, start);
@@ -125,12 +116,11 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         }
         if (order == "say") std::fprintf(stderr, "%s\n", value.c_str());
-        if (order == "touch") std::ofstream(fs::current_path() / FromUtf8(value));
         if (order == "exit") exit_code = std::stoi(value);
         if (order == "crash") crash = true;
         if (order == "package" && !arguments.empty()) {
             const fs::path package = FromUtf8(arguments[0]).stem().concat(".agent");
-            std::ofstream(folder / package, std::ios::binary) << "package\n";
+            std::ofstream(package, std::ios::binary) << "package\n";
         }
     }
 
