@@ -49,7 +49,6 @@ class ShownMainWindow {
     ShownMainWindow(const ShownMainWindow&) = delete;
     ShownMainWindow& operator=(const ShownMainWindow&) = delete;
 
-    ui::frmAW& operator*() const { return *window_; }
     ui::frmAW* operator->() const { return window_; }
     ui::frmAW* get() const { return window_; }
 
@@ -69,9 +68,6 @@ class ShownMainWindow {
     void ClickTab(int index) const;
     // Clicks Compile; the dialog once it is active, or null.
     ui::frmCompileIt* Compile() const;
-    // Moves the pointer over a control, near its left edge, as the window
-    // system reports it (to the window, which finds the control under it).
-    void PointAt(const QString& name) const;
 
     int HelpStarts() const { return *help_starts_; }
 
