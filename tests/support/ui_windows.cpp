@@ -22,9 +22,17 @@ void WindowTest::cleanup() {
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
-        .startProgram = [count = help_starts_](const QString&,
-                                               const QStringList&) { return ++*count > 0; },
-        .openUrl = [](const QUrl&) { return false; },
+        .startProgram =
+            [this](const QString& program, const QStringList& arguments) {
+                started << program << arguments;
+                if (browser == "throws") throw std::runtime_error("no browser");
+                return browser == "starts";
+            },
+        .openUrl =
+            [this](const QUrl& url) {
+                opened << url.toLocalFile();
+                return false;
+            },
     });
     window_->show();
     QApplication::setActiveWindow(window_);

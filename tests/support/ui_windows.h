@@ -41,7 +41,8 @@ class WindowTest : public QObject {
 };
 
 // A main window, shown and active, deleted at the end unless it already
-// closed itself. Its Help command starts no browser but counts its starts.
+// closed itself. Its Help command starts no browser but records what it
+// would start and open.
 class ShownMainWindow {
   public:
     ShownMainWindow();
@@ -69,11 +70,15 @@ class ShownMainWindow {
     // Clicks Compile; the dialog once it is active, or null.
     ui::frmCompileIt* Compile() const;
 
-    int HelpStarts() const { return *help_starts_; }
+    // Help's calls: the programs started with their arguments, and the
+    // pages opened in the default browser. Starting a program does what
+    // `browser` says: "starts", "fails" or "throws".
+    QString browser = "starts";
+    QStringList started;
+    QStringList opened;
 
   private:
     QPointer<ui::frmAW> window_;
-    std::shared_ptr<int> help_starts_ = std::make_shared<int>(0);
 };
 
 }  // namespace ormel::test

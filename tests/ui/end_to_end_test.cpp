@@ -1,9 +1,8 @@
 // The whole program through its own windows, as an author uses it: fill the
-// form with keyboard and mouse, click Compile, press OK, and let the build run
-// against the stand-in builder in a temporary program folder. The real
-// message box, the messages and the folders after each build, and closing the
-// window during one, the model fuzzer checks; here the document the form
-// gives, how the builder is started, and the bundled builder.
+// form, click Compile, press OK, and let the build run in a temporary program
+// folder. The message box, the messages and the folders after each build the
+// model fuzzer checks; here the document, the builder's start, the bundled
+// builder.
 #include <QOperatingSystemVersion>
 #include <QPushButton>
 #include <filesystem>
