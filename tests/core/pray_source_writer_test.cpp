@@ -34,7 +34,8 @@ std::vector<std::string> Write(const AgentRecord& agent) {
 // texts, whatever they hold.
 TEST(PraySourceWriter, NumbersAllSixSlotsAndWritesValuesUnchanged) {
     AgentRecord agent = Lantern();
-    for (int n = 1; n <= kSlotCount; ++n) agent.Use(n, "f" + std::to_string(n), ".catalogue");
+    for (int n = 1; n <= kSlotCount; ++n)
+        agent.Use(n, std::string("f").append(std::to_string(n)), ".catalogue");
     agent.name = R"(Big "Red" Lamp)";
     agent.cos_file = R"(sub\lamp)";
     agent.bioenergy = "";

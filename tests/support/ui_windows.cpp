@@ -10,22 +10,29 @@ std::vector<TestFactory>& RegisteredTests() {
 void WindowTest::cleanup() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QStringList names;
-    QList<QPointer<QWidget>> leftovers;
     for (QWidget* window : QApplication::topLevelWidgets()) {
         // Popup lists belong to their drop-down list and go with it.
         if (window->parentWidget()) continue;
         names << QString(window->metaObject()->className()) + " " + window->objectName();
-        leftovers << window;
+        window->deleteLater();
     }
-    for (const QPointer<QWidget>& window : leftovers) delete window.data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY2(names.isEmpty(), qPrintable("windows left open: " + names.join(", ")));
 }
 
 ShownMainWindow::ShownMainWindow() : window_(new ui::frmAW) {
     window_->SetHelpLaunchers({
-        .startProgram = [count = help_starts_](const QString&,
-                                               const QStringList&) { return ++*count > 0; },
-        .openUrl = [](const QUrl&) { return false; },
+        .startProgram =
+            [this](const QString& program, const QStringList& arguments) {
+                started << program << arguments;
+                if (browser == "throws") throw std::runtime_error("no browser");
+                return browser == "starts";
+            },
+        .openUrl =
+            [this](const QUrl& url) {
+                opened << url.toLocalFile();
+                return false;
+            },
     });
     window_->show();
     QApplication::setActiveWindow(window_);
@@ -55,14 +62,6 @@ ui::frmCompileIt* ShownMainWindow::Compile() const {
     ClickTab(1);
     ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
     return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
-}
-
-void ShownMainWindow::PointAt(const QString& name) const {
-    // Labels run under the boxes to their right, and the frame's controls
-    // start 8 pixels in from its edge.
-    const QWidget* control = Find(name);
-    QTest::mouseMove(window_->windowHandle(),
-                     control->mapTo(window_, QPoint(4, control->height() / 2)));
 }
 
 }  // namespace ormel::test

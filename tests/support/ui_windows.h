@@ -41,7 +41,8 @@ class WindowTest : public QObject {
 };
 
 // A main window, shown and active, deleted at the end unless it already
-// closed itself. Its Help command starts no browser but counts its starts.
+// closed itself. Its Help command starts no browser but records what it
+// would start and open.
 class ShownMainWindow {
   public:
     ShownMainWindow();
@@ -49,7 +50,6 @@ class ShownMainWindow {
     ShownMainWindow(const ShownMainWindow&) = delete;
     ShownMainWindow& operator=(const ShownMainWindow&) = delete;
 
-    ui::frmAW& operator*() const { return *window_; }
     ui::frmAW* operator->() const { return window_; }
     ui::frmAW* get() const { return window_; }
 
@@ -69,15 +69,16 @@ class ShownMainWindow {
     void ClickTab(int index) const;
     // Clicks Compile; the dialog once it is active, or null.
     ui::frmCompileIt* Compile() const;
-    // Moves the pointer over a control, near its left edge, as the window
-    // system reports it (to the window, which finds the control under it).
-    void PointAt(const QString& name) const;
 
-    int HelpStarts() const { return *help_starts_; }
+    // Help's calls: the programs started with their arguments, and the
+    // pages opened in the default browser. Starting a program does what
+    // `browser` says: "starts", "fails" or "throws".
+    QString browser = "starts";
+    QStringList started;
+    QStringList opened;
 
   private:
     QPointer<ui::frmAW> window_;
-    std::shared_ptr<int> help_starts_ = std::make_shared<int>(0);
 };
 
 }  // namespace ormel::test

@@ -1,4 +1,6 @@
-// Runs every registered window test class, offscreen.
+// Runs every registered window test class, offscreen. ORMEL_UI_TEST_CLASS
+// runs one class alone, such as one that needs a fixture (an installed
+// program folder), which the full run skips.
 #include <QApplication>
 #include <QTest>
 
@@ -6,15 +8,13 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    // ORMEL_UI_TEST_CLASS runs one test class alone (for tests that need a
-    // fixture, such as an installed program folder).
     const QString only = qEnvironmentVariable("ORMEL_UI_TEST_CLASS");
     int failures = 0;
     for (const auto& make_test : ormel::test::RegisteredTests()) {
         const std::unique_ptr<QObject> test = make_test();
         const QString name = QString::fromLatin1(test->metaObject()->className());
-        if (!only.isEmpty() && !name.endsWith("::" + only)) continue;
-        if (only.isEmpty() && test->property("needsFixture").toBool()) continue;
+        if (only.isEmpty() ? test->property("needsFixture").toBool() : !name.endsWith("::" + only))
+            continue;
         failures += QTest::qExec(test.get(), argc, argv);
     }
     return failures == 0 ? 0 : 1;

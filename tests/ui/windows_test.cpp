@@ -1,21 +1,18 @@
 // The program's windows as designed: their frames, the main window's
 // controls, focus order, texts fitting their room and hint line, the compile
-// dialog's text and keys, and the progress window's ticks. What the dialog's
-// buttons and close box do, one dialog at a time, and that each build's wait
-// pumps events and ends, the model fuzzer checks on every run.
-#include <QGroupBox>
+// dialog's text and keys, and the progress window's ticks. The fields'
+// start-up contents, what the dialog's buttons and close box do, and that
+// each build's wait ends, the model fuzzer checks on every run.
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
 #include <QWindow>
 
 #include "support/ui_windows.h"
-#include "ui/frmAW/frmAW_design.h"
 #include "ui/frmLoad/frmLoad.h"
 
 namespace ormel::test {
@@ -23,27 +20,40 @@ namespace {
 
 using ui::frmCompileIt;
 
-// What a control shows: caption, text, check value or the strip's captions.
-QString Content(const QWidget& control) {
-    if (control.objectName() == "tsButtons") {
-        auto& strip = dynamic_cast<const ui::CommandStrip&>(control);
-        QStringList captions;
-        for (int i = 0; i < strip.Count(); ++i) captions << strip.TabText(i);
-        return captions.join('|');
+// The main window's controls where the form puts them, in pixels (its twips
+// divided by 15), with the labels' captions; the six slot rows are 24 pixels
+// apart. The first three sit on the window, the rest in the frame.
+struct Place {
+    QString name;
+    QRect rect;
+    QString caption = {};
+};
+const std::vector<Place> kPlaces = [] {
+    std::vector<Place> places{
+        {"tsButtons", {0, 8, 209, 25}},
+        {"frEdit", {0, 32, 209, 313}},
+        {"statBar", {0, 346, 209, 24}},
+        {"Label1", {8, 16, 105, 17}, "Name:"},
+        {"field_Name", {48, 16, 153, 19}},
+        {"field_COS_File", {8, 40, 121, 19}},
+        {"field_COS_Ext", {136, 40, 65, 19}},
+        {"Label7", {8, 208, 57, 17}, "Image:"},
+        {"field_Image", {48, 208, 81, 21}},
+        {"field_Image_Ext", {136, 208, 65, 21}},
+        {"Label5", {8, 232, 57, 17}, "Animation:"},
+        {"Label6", {136, 232, 89, 17}, "Bioenergy:"},
+        {"field_Animation", {8, 248, 121, 19}},
+        {"field_Bioenergy", {136, 248, 65, 21}},
+        {"Label8", {8, 272, 105, 17}, "Remove Script:"},
+        {"field_Remove_Script", {8, 288, 193, 19}},
+    };
+    for (int slot = 1, top = 64; slot <= 6; ++slot, top += 24) {
+        places.push_back({QString("check_File_%1").arg(slot), {8, top, 17, 17}});
+        places.push_back({QString("field_File_%1").arg(slot), {32, top, 97, 21}});
+        places.push_back({QString("field_File_Ext_%1").arg(slot), {136, top, 65, 21}});
     }
-    if (auto* label = qobject_cast<const QLabel*>(&control)) return label->text();
-    if (auto* box = qobject_cast<const QLineEdit*>(&control)) return box->text();
-    if (auto* check = qobject_cast<const ui::SlotCheckBox*>(&control)) {
-        return QString::number(static_cast<int>(check->Value()));
-    }
-    if (auto* frame = qobject_cast<const QGroupBox*>(&control)) return frame->title();
-    if (auto* bar = qobject_cast<const QStatusBar*>(&control)) return bar->currentMessage();
-    if (auto* list = qobject_cast<const QComboBox*>(&control)) return list->currentText();
-    return {};
-}
-
-const QString kSlotHint = "The name of an extra file, like a sound or image.";
-const QString kImageHint = "The name of an image used for the Creator.";
+    return places;
+}();
 
 // The focus order: Tab from the command strip runs through these and back.
 const QStringList kTabOrder{
@@ -55,18 +65,7 @@ const QStringList kTabOrder{
     "check_File_2",     "field_File_Ext_1", "field_File_1",     "field_COS_Ext",
     "field_COS_File",   "field_Name",       "check_File_1"};
 
-using ui::frmAW_design::ControlDesign;
-using ui::frmAW_design::Kind;
-
-// What the design table says a control shows at start-up, as Content reads it.
-QString DesignedContent(const ControlDesign& d) {
-    if (d.kind == Kind::CheckBox) return QString::number(static_cast<int>(d.check));
-    return d.text;
-}
-
-QWidget* Control(const QWidget* dialog, const char* name) {
-    return dialog->findChild<QWidget*>(name);
-}
+const QString kImageHint = "The name of an image used for the Creator.";
 
 const QString kChecklist =
     "Make sure the following are true. If not, click \r\ncancel.\r\n\r\n"
@@ -75,8 +74,24 @@ const QString kChecklist =
     "* Filename fields used have a check next to them.\r\n\r\n"
     "* All other fields are filled out.\r\n";
 
-int BarValue(const ui::frmLoad& window) {
-    return window.findChild<QProgressBar*>("pbrLoad")->value();
+// A window of its title and fixed size, with a close box but no minimize or
+// maximize box.
+void CheckFixedFrame(const QWidget& window, const QString& title, QSize size) {
+    QCOMPARE(window.windowTitle(), title);
+    QCOMPARE(window.size(), size);
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    const Qt::WindowFlags flags = window.windowFlags();
+    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+}
+
+// Moves the pointer over a control, near its left edge, as the window system
+// reports it: to the window, which finds the control under it. (Labels run
+// under the boxes to their right; the frame's controls start 8 pixels in.)
+void PointAt(const ShownMainWindow& window, const QString& name) {
+    const QWidget* control = window.Find(name);
+    QTest::mouseMove(window->windowHandle(),
+                     control->mapTo(window.get(), QPoint(4, control->height() / 2)));
 }
 
 }  // namespace
@@ -85,45 +100,32 @@ class WindowsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    // The frame, and every row of the design table is a control of the
-    // window: its parent, its place (15 twips to the pixel), its start-up
-    // content, read-only state and colour; the strip's captions and the focus
-    // order from the strip (the lowest tab index). The lists' entries the
-    // model fuzzer picks; their codes show in the category table and the
-    // built documents.
+    // The frame; every control in its place, parent and caption; the script
+    // extension read-only; the extension lists and the script extension in
+    // the window's background colour; the strip's captions; the focus order
+    // from the strip; every text fitting its room.
     void controls_as_designed() {
         ShownMainWindow window;
-        QCOMPARE(window->windowTitle(), QString("Ormel Compiler"));
-        QCOMPARE(window->size(), QSize(209, 370));
-        QCOMPARE(window->minimumSize(), window->maximumSize());
-        const Qt::WindowFlags flags = window->windowFlags();
-        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(209, 370));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
-        QVERIFY(!window->LoadFinished);
-        const std::vector<ControlDesign> table = ui::frmAW_design::ControlTable();
-        for (const ControlDesign& d : table) {
-            const QWidget* control = window.Find(d.name);
-            const QString parent =
-                d.placement == ui::frmAW_design::Placement::Window ? "frmAW" : "frEdit";
-            QCOMPARE(control->parentWidget()->objectName(), parent);
-            const auto& r = d.rect;
-            QCOMPARE(control->geometry(),
-                     QRect(r.left / 15, r.top / 15, r.width / 15, r.height / 15));
-            if (d.kind != Kind::CommandStrip) QCOMPARE(Content(*control), DesignedContent(d));
-            QVERIFY(control->isVisible() && control->isEnabled());
-            if (auto* box = qobject_cast<const QLineEdit*>(control))
-                QCOMPARE(box->isReadOnly(), d.read_only);
+        for (const Place& place : kPlaces) {
+            const QWidget* control = window.Find(place.name);
+            QCOMPARE(control->geometry(), place.rect);
+            QCOMPARE(control->parentWidget()->objectName(),
+                     QString(&place < &kPlaces[3] ? "frmAW" : "frEdit"));
+            if (auto* label = qobject_cast<const QLabel*>(control))
+                QCOMPARE(label->text(), place.caption);
             const QPalette& colours = control->palette();
-            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button),
-                     d.button_face);
+            const bool face = place.name.contains("_Ext");
+            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button), face);
         }
-        QCOMPARE(table.size(), size_t{34});
-        QCOMPARE(Content(*window.Find("tsButtons")),
-                 QString("New|            Compile           |Help"));
+        QVERIFY(window.Find<QLineEdit>("field_COS_Ext")->isReadOnly());
+        const auto* strip = window.Find<ui::CommandStrip>("tsButtons");
+        QCOMPARE(QStringList({strip->TabText(0), strip->TabText(1), strip->TabText(2)}),
+                 QStringList({"New", "            Compile           ", "Help"}));
         QStringList order;
-        QCOMPARE(QApplication::focusWidget(), window.Find("tsButtons"));
+        QCOMPARE(QApplication::focusWidget(), strip);
         for (int i = 0; i <= kTabOrder.size(); ++i) {
             QWidget* focus = QApplication::focusWidget();
             // A drop-down list has the focus through its line edit.
@@ -132,12 +134,9 @@ class WindowsTest : public WindowTest {
             QTest::keyClick(focus, Qt::Key_Tab);
         }
         QCOMPARE(order, kTabOrder + QStringList{"tsButtons"});
-    }
-
-    // No caption or label is cut off: each text fits the room up to the next
-    // control on its right, and the strip shows its three captions in full.
-    void texts_fit() {
-        ShownMainWindow window;
+        // No caption or label is cut off: each text fits the room up to the
+        // next control on its right, and the strip shows its three captions in
+        // full.
         for (const QLabel* label : window->findChildren<QLabel*>()) {
             int room = label->width();
             for (const QWidget* other : label->parentWidget()->findChildren<QWidget*>(
@@ -149,7 +148,6 @@ class WindowsTest : public WindowTest {
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= room,
                      qPrintable(label->objectName()));
         }
-        const auto* strip = window.Find<ui::CommandStrip>("tsButtons");
         for (int i = 0; i < strip->Count(); ++i) {
             QVERIFY(QFontMetrics(strip->TabFont()).horizontalAdvance(strip->TabText(i)) <
                     strip->TabRect(i).width());
@@ -168,76 +166,67 @@ class WindowsTest : public WindowTest {
         row("name", {"field_Name"}, "The name of you agent.");
         row("script", {"field_COS_File"}, "The name of your .cos file.");
         row("script extension", {"field_COS_Ext"}, ".COS means script. You can't change this!");
-        row("slot 4 name shows slot 1's hint", {"field_File_4"}, kSlotHint);
+        row("slot 4 name shows slot 1's hint", {"field_File_4"},
+            "The name of an extra file, like a sound or image.");
         row("image", {"field_Image"}, kImageHint);
         row("animation", {"field_Animation"}, "An animation string for the Creator.");
         row("remove script", {"field_Remove_Script"}, "A script to remove your agent.");
         row("name, background, check box", {"field_Name", "frEdit", "check_File_1"}, "");
-        row("check box keeps", {"field_COS_File", "check_File_3"}, "The name of your .cos file.");
-        row("slot list keeps", {"field_Name", "field_File_Ext_2"}, "The name of you agent.");
-        row("bio-energy list keeps", {"field_Image", "field_Bioenergy"}, kImageHint);
-        row("label keeps", {"field_Image", "Label5"}, kImageHint);
-        row("command strip keeps", {"field_Image", "tsButtons"}, kImageHint);
-        row("hint line keeps", {"field_Image", "statBar"}, kImageHint);
-        row("New keeps", {"field_Image", "New"}, kImageHint);
+        row("check box and New keep", {"field_COS_File", "check_File_3", "New"},
+            "The name of your .cos file.");
+        row("lists, label, strip, hint line keep",
+            {"field_Image", "field_File_Ext_2", "field_Bioenergy", "Label5", "tsButtons",
+             "statBar"},
+            kImageHint);
     }
 
+    // The hint line after the pointer has moved over the controls of `path`
+    // in turn.
     void hint_line() {
         QFETCH(QStringList, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
-        for (const QString& name : path) name == "New" ? window.ClickTab(0) : window.PointAt(name);
+        for (const QString& name : path) name == "New" ? window.ClickTab(0) : PointAt(window, name);
         QCOMPARE(window->HintText(), hint);
     }
+    // The dialog: a tool window of its own, not modal; its controls in their
+    // places; the checklist as plain text that typing does not change and
+    // that fits the box without scroll bars; the focus running text, OK,
+    // Cancel; and Enter and Escape doing nothing, wherever the focus is.
     void dialog_as_designed() {
         ShownMainWindow form;
-        frmCompileIt* dialog = form.Compile();
+        QPointer<frmCompileIt> dialog = form.Compile();
         QVERIFY(dialog);
-        QCOMPARE(dialog->windowTitle(), QString("Compile?"));
-        QCOMPARE(dialog->size(), QSize(257, 209));  // 3855 x 3135 twips
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        QCOMPARE(dialog->windowType(), Qt::Tool);  // not in the task bar
-        const Qt::WindowFlags flags = dialog->windowFlags();
-        QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        CheckFixedFrame(*dialog, "Compile?", QSize(257, 209));  // 3855 x 3135 twips
+        QCOMPARE(dialog->windowType(), Qt::Tool);               // not in the task bar
         QVERIFY(!dialog->parentWidget() && !dialog->isModal());
-        QCOMPARE(Control(dialog, "btnCancel")->geometry(), QRect(128, 168, 121, 33));
-        QCOMPARE(Control(dialog, "btnOK")->geometry(), QRect(8, 168, 121, 33));
-        QCOMPARE(Control(dialog, "Text1")->geometry(), QRect(8, 8, 241, 153));
-        QCOMPARE(dialog->findChild<QPushButton*>("btnCancel")->text(), QString("Cancel"));
-        QCOMPARE(dialog->findChild<QPushButton*>("btnOK")->text(), QString("OK"));
-        QCOMPARE(frmCompileIt::kChecklist, kChecklist);
-        // The box keeps line breaks as plain LF; it has no scroll bars, so
-        // every wrapped line must fit it. Typing changes nothing.
+        for (auto [name, rect, caption] :
+             {std::tuple{"btnCancel", QRect(128, 168, 121, 33), "Cancel"},
+              {"btnOK", QRect(8, 168, 121, 33), "OK"}}) {
+            auto* button = dialog->findChild<QPushButton*>(name);
+            QCOMPARE(button->geometry(), rect);
+            QCOMPARE(button->text(), QString(caption));
+        }
         auto* text = dialog->findChild<QTextEdit*>("Text1");
+        QCOMPARE(text->geometry(), QRect(8, 8, 241, 153));
         QTest::keyClicks(text, "xyz");
         QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         QVERIFY(text->document()->size().height() <= text->viewport()->height());
-        // The focus starts in the text; Tab runs text, OK, Cancel.
         QCOMPARE(QApplication::focusWidget(), text);
         for (const char* next : {"btnOK", "btnCancel", "Text1"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget()->objectName(), QString(next));
-        }
-        frmCompileIt::CloseIfOpen();
-    }
-
-    void enter_and_escape_do_nothing() {
-        ShownMainWindow form;
-        QPointer<frmCompileIt> dialog = form.Compile();
-        QVERIFY(dialog);
-        for (const char* focus : {"Text1", "btnOK", "btnCancel"}) {
             for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-                Control(dialog, focus)->setFocus();
-                QTest::keyClick(Control(dialog, focus), key);
+                QTest::keyClick(QApplication::focusWidget(), key);
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-                QVERIFY2(dialog && dialog->isVisible(), focus);
+                QVERIFY2(dialog && dialog->isVisible(), next);
                 QCOMPARE(form->CompileTimerInterval(), 0);
             }
         }
         frmCompileIt::CloseIfOpen();
     }
+
     // The progress window as designed, centred on the screen, not in the task
     // bar. Ticks 1 to 9 only advance the bar; the tenth fills it, sets the flag and
     // the window is gone. Showing it while it is open keeps the one window;
@@ -247,31 +236,30 @@ class WindowsTest : public WindowTest {
         ShownMainWindow main;
         for (int showing = 1; showing <= 3; ++showing) {
             main->LoadFinished = false;
-            QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main);
+            QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main.get());
             QCOMPARE(window->size(), QSize(153, 49));
             QCOMPARE(window->minimumSize(), window->maximumSize());
             QCOMPARE(window->windowFlags(), Qt::Tool | Qt::FramelessWindowHint);
             QCOMPARE(window->frameGeometry().center(), window->screen()->geometry().center());
-            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->geometry(),
-                     QRect(8, 24, 137, 17));
+            const auto* bar = window->findChild<QProgressBar*>("pbrLoad");
+            QCOMPARE(bar->geometry(), QRect(8, 24, 137, 17));
             QCOMPARE(window->findChild<QLabel*>("lbl1")->geometry(), QRect(8, 8, 153, 17));
             QCOMPARE(window->findChild<QLabel*>("lbl1")->text(), QString("Compiling..."));
-            QCOMPARE(window->findChild<QProgressBar*>("pbrLoad")->maximum(), 10);
             QCOMPARE(window->findChild<QTimer*>("tmrLoad")->interval(), 100);
             QVERIFY(window->findChild<QTimer*>("tmrLoad")->isActive());
             const int ticks = showing == 3 ? 1 : 9;
             for (int tick = 1; tick <= ticks; ++tick) {
                 window->tmrLoad_Timer();
-                QCOMPARE(BarValue(*window), tick);
+                QCOMPARE(bar->value(), tick);
                 QVERIFY(!main->LoadFinished && window->isVisible());
-                if (tick == 4) QCOMPARE(ui::frmLoad::ShowFor(*main), window.data());
+                if (tick == 4) QCOMPARE(ui::frmLoad::ShowFor(*main.get()), window.data());
             }
             if (showing == 3) {
                 QVERIFY(QTest::qWaitForWindowExposed(window));
                 window->windowHandle()->close();
             } else {
                 window->tmrLoad_Timer();
-                QCOMPARE(BarValue(*window), 10);
+                QCOMPARE(bar->value(), 10);
             }
             QVERIFY(main->LoadFinished && !window->isVisible());
             QCOMPARE(ui::frmLoad::Current(), nullptr);
