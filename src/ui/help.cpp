@@ -16,10 +16,6 @@ QString HelpPageAddress() {
                                     QLatin1String(kHelpPageFile));
 }
 
-QString HelpCommandLine(const QString& address) {
-    return QString::fromStdString(WindowsCommandLine(kHelpBrowser, {address.toStdString()}));
-}
-
 namespace {
 
 // Starts the program without waiting for it; the process handle goes at

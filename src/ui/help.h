@@ -19,11 +19,6 @@ inline constexpr char kHelpBrowser[] = R"(C:\Program Files\Internet Explorer\iex
 // platform's own separators.
 QString HelpPageAddress();
 
-// The browser's command line on Windows for an address: the browser's path
-// and the address, each in double quotes. The path holds blanks; unquoted,
-// the browser would take its second word for the address to open.
-QString HelpCommandLine(const QString& address);
-
 // The two ways the Help command can show the page. Tests put stand-ins here to
 // see what would be started without starting anything.
 struct HelpLaunchers {
