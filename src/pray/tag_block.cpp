@@ -77,6 +77,31 @@ void CheckNewKey(std::set<std::string, std::less<>>& keys, std::string_view key,
     }
 }
 
+// What a list of tags is called in its errors.
+struct TagListNames {
+    const char* count;
+    const char* plural;
+    const char* key;
+};
+
+// Reads one list of tags: its count, then each key, new in the block, with
+// the value that read_value takes from the cursor.
+template <class Value, class ReadValue>
+void DecodeTagList(PayloadCursor& cursor, std::set<std::string, std::less<>>& keys,
+                   const TagListNames& names, std::vector<std::pair<std::string, Value>>& list,
+                   ReadValue read_value) {
+    const std::size_t count_at = cursor.offset();
+    const std::uint32_t count = cursor.U32(names.count);
+    CheckCount(cursor, count, count_at, names.plural);
+    list.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::size_t key_at = cursor.offset();
+        const std::string_view key = cursor.Bytes(names.key);
+        CheckNewKey(keys, key, key_at);
+        list.emplace_back(key, read_value());
+    }
+}
+
 }  // namespace
 
 bool IsTagBlockType(std::string_view type) {
@@ -102,28 +127,11 @@ Tags DecodeTags(std::string_view payload) {
     PayloadCursor cursor(payload);
     Tags tags;
     std::set<std::string, std::less<>> keys;
-
-    std::size_t at = cursor.offset();
-    const std::uint32_t integer_count = cursor.U32("the count of integer tags");
-    CheckCount(cursor, integer_count, at, "integer tags");
-    tags.integers.reserve(integer_count);
-    for (std::uint32_t i = 0; i < integer_count; ++i) {
-        at = cursor.offset();
-        const std::string_view key = cursor.Bytes("an integer tag's key");
-        CheckNewKey(keys, key, at);
-        tags.integers.emplace_back(key, static_cast<std::int32_t>(cursor.U32("an integer tag")));
-    }
-
-    at = cursor.offset();
-    const std::uint32_t string_count = cursor.U32("the count of string tags");
-    CheckCount(cursor, string_count, at, "string tags");
-    tags.strings.reserve(string_count);
-    for (std::uint32_t i = 0; i < string_count; ++i) {
-        at = cursor.offset();
-        const std::string_view key = cursor.Bytes("a string tag's key");
-        CheckNewKey(keys, key, at);
-        tags.strings.emplace_back(key, cursor.Bytes("a string tag's value"));
-    }
+    DecodeTagList(
+        cursor, keys, {"the count of integer tags", "integer tags", "an integer tag's key"},
+        tags.integers, [&] { return static_cast<std::int32_t>(cursor.U32("an integer tag")); });
+    DecodeTagList(cursor, keys, {"the count of string tags", "string tags", "a string tag's key"},
+                  tags.strings, [&] { return std::string(cursor.Bytes("a string tag's value")); });
 
     if (cursor.Remaining() != 0) {
         throw TagFormatError(cursor.offset(),
