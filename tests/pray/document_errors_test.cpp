@@ -38,7 +38,7 @@ const struct BadDocument {
     {InGroup({"\"" + k128 + "\" 1"}), "3:1", "the key is 128 bytes long"},
     {Document({"group AGNT \"a" + std::string(1, '\0') + "b\""}), "2:12", "holds a zero byte"},
     {InGroup({"\"k\" 1", "\"k\" \"v\""}), "4:1",
-     "\"k\" is given twice in this group; first in line 3"},
+     "\"k\" is given again with another value; first in line 3"},
     {InGroup({"\"Remove script\" \"enum \"CLASS\" kill\""}), "3:24",
      "in column 23; text follows it"},
     {InGroup({"\"k\" \"open"}), "3:5", "is not closed on its line"},
