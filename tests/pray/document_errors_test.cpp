@@ -1,9 +1,7 @@
-// Documents and what the builder says about them, one case to a file in
-// documents/: NAME.txt is the document, NAME.expected everything the build
-// writes, and NAME.list, where there is one, what list then shows of the
-// package. Each builds as a bare name in a folder that holds the files the
-// cases name. An error leaves nothing written and an earlier package as it
-// was; warnings leave the package built.
+// Documents and what building them as a bare name says, from documents/:
+// NAME.txt, NAME.expected (all it writes) and, if present, NAME.list (what
+// list shows of the package). An error leaves nothing written and an earlier
+// package as it was; warnings leave the package built.
 #include <gtest/gtest.h>
 
 #include "pray_test_support.h"
