@@ -45,7 +45,8 @@ constexpr const char* kUsage =
     "  --help, -h    prints this text\n"
     "  --version     prints the version\n"
     "\n"
-    "\"-\" stands for no standard input or output; a file named - is given as ./-\n"
+    "A \"-\" is refused: it stands for no standard input or output. Give a file\n"
+    "named - as ./-\n"
     "Exit status: 0 success, 1 a bad document, package or file, 2 a bad command line.\n";
 
 struct CommandLine {
@@ -182,7 +183,7 @@ void Build(const CommandLine& line, std::ostream& err) {
 void List(const CommandLine& line, std::ostream& out) {
     const fs::path package = PathFromArgument(line.operands[0]);
     std::ifstream in = OpenToRead(package, "cannot open the package", line.operands[0]);
-    ListPackage(in, package.filename().string(), out);
+    ListPackage(in, line.operands[0], out);
 }
 
 void Unpack(const CommandLine& line) {
