@@ -96,9 +96,16 @@ int main(int argc, char** argv) {
                         "message-success.png") &&
             saved;
     // The failure message with a cause beneath it, as the bundled builder
-    // reports a double quote inside the remove script.
-    const QString cause = R"(Lantern.txt:25:23: a value ends at the double quote in column 22; )"
-                          R"(text follows it (a double quote inside a value is written \"))";
+    // reports a double quote inside the remove script: the document named by
+    // the path the build gives it.
+#ifdef _WIN32
+    const QString document = R"(C:\Ormel\Lantern\Lantern.txt)";
+#else
+    const QString document = "/home/ann/Ormel/Lantern/Lantern.txt";
+#endif
+    const QString cause = document + R"(:25:23: error: a value ends at the double quote in column )"
+                                     R"(22; text follows it (a double quote inside a value is )"
+                                     R"(written \"))";
     saved = SaveMessage(*main_window, std::string(ormel::kBuildFailedMessage), cause, folder,
                         "message-failure.png") &&
             saved;

@@ -17,12 +17,13 @@ class Error : public std::runtime_error {
 };
 
 // A fault in the source document, at a line and column (both from 1; the
-// column counts bytes). what() reads "Lantern.txt:23:31: message".
+// column counts bytes). what() reads "T/Lantern.txt:23:31: error: message",
+// with the document named as it was given.
 class SourceError : public Error {
   public:
     SourceError(const std::string& document, int line, int column, const std::string& message)
-        : Error(document + ":" + std::to_string(line) + ":" + std::to_string(column) + ": " +
-                message),
+        : Error(document + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                ": error: " + message),
           line_(line),
           column_(column),
           message_(message) {}

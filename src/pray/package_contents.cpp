@@ -7,6 +7,7 @@
 #include <set>
 
 #include "pray/errors.h"
+#include "pray/file_checks.h"
 #include "pray/file_names.h"
 #include "pray/package_format.h"
 #include "pray/package_reader.h"
@@ -83,8 +84,7 @@ class Unpacker {
         : package_(package), staging_(staging) {}
 
     void Run() {
-        std::ifstream in(package_, std::ios::binary);
-        if (!in) throw Error("cannot open the package " + PathText(package_));
+        std::ifstream in = OpenToRead(package_, "cannot open the package", PathText(package_));
         PackageReader reader(in, PathText(package_.filename()));
         const fs::path document_name = package_.stem().concat(".txt");
         taken_.insert(UpperCase(PathText(document_name)));

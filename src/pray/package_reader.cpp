@@ -69,9 +69,11 @@ void PackageReader::Fail(std::uint64_t offset, const std::string& message) const
 }
 
 void PackageReader::ReadExactly(char* buffer, std::size_t count) {
+    const std::streamoff at = in_.tellg();  // a failed read leaves no position to ask for
     in_.read(buffer, static_cast<std::streamsize>(count));
     if (static_cast<std::size_t>(in_.gcount()) != count) {
-        Fail(static_cast<std::uint64_t>(in_.tellg()), "the package cannot be read");
+        Fail(static_cast<std::uint64_t>(std::max<std::streamoff>(at, 0) + in_.gcount()),
+             "the package cannot be read");
     }
 }
 

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "pray/errors.h"
+#include "pray/file_checks.h"
 #include "pray/file_names.h"
 #include "pray/package_format.h"
 #include "pray/tag_block.h"
@@ -91,18 +93,13 @@ class FileSource final : public ByteSource {
     }
     std::size_t Read(char* buffer, std::size_t capacity) override {
         file_.read(buffer, static_cast<std::streamsize>(capacity));
-        if (file_.bad()) throw Error("cannot read the file " + shown_);
+        if (file_.bad()) throw FileError("cannot read the file", shown_);
         return static_cast<std::size_t>(file_.gcount());
     }
     bool CopyInto(const fs::path& package, std::uint64_t offset, std::uint64_t size) override {
         return CopyInKernel(path_, package, offset, size);
     }
-    void Rewind() override {
-        file_.close();
-        file_.clear();
-        file_.open(path_, std::ios::binary);
-        if (!file_) throw Error("cannot open the file " + shown_);
-    }
+    void Rewind() override { file_ = OpenToRead(path_, "cannot open the file", shown_); }
 
   private:
     fs::path path_;
@@ -127,11 +124,14 @@ class Deflater {
 // The package being written: a temporary file, with the position where its
 // content ends (a block stored uncompressed after an attempt at compressing
 // it leaves stale bytes behind that point until the file is cut there).
+// Messages name the package as the user gave it, shown.
 class PackageFile {
   public:
-    explicit PackageFile(const fs::path& path) : path_(path), buffer_(kChunkBytes) {
+    PackageFile(const fs::path& path, const std::string& shown)
+        : path_(path), shown_(shown), buffer_(kChunkBytes) {
+        errno = 0;
         out_.open(path, std::ios::binary | std::ios::trunc);
-        if (!out_) throw Error("cannot create the package file " + PathText(path));
+        if (!out_) FailWriting();
         Write(kPackageMagic.data(), kPackageMagic.size());
         end_ = kPackageMagic.size();
     }
@@ -159,10 +159,10 @@ class PackageFile {
 
     void Finish() {
         out_.close();
-        if (out_.fail()) throw Error("cannot write the package file " + PathText(path_));
+        if (out_.fail()) FailWriting();
         std::error_code error;
         fs::resize_file(path_, end_, error);
-        if (error) throw Error("cannot write the package file " + PathText(path_));
+        if (error) FailWriting(error.message());
     }
 
   private:
@@ -197,7 +197,7 @@ class PackageFile {
 
     void CopyUncompressed(ByteSource& data, std::uint64_t payload_at, std::uint64_t size) {
         out_.flush();
-        if (!out_) throw Error("cannot write the package file " + PathText(path_));
+        if (!out_) FailWriting();
         if (data.CopyInto(path_, payload_at, size)) return;
         data.Rewind();
         Seek(payload_at);
@@ -234,10 +234,15 @@ class PackageFile {
 
     void Write(const char* bytes, std::size_t count) {
         out_.write(bytes, static_cast<std::streamsize>(count));
-        if (!out_) throw Error("cannot write the package file " + PathText(path_));
+        if (!out_) FailWriting();
+    }
+
+    [[noreturn]] void FailWriting(const std::string& reason = LastSystemReason()) const {
+        throw FileError("cannot write the package", shown_, reason);
     }
 
     fs::path path_;
+    std::string shown_;
     std::ofstream out_;
     std::vector<char> buffer_;
     std::uint64_t end_ = 0;
@@ -249,23 +254,65 @@ struct CheckedFile {
     std::uint64_t size = 0;
 };
 
+#ifdef _WIN32
+constexpr bool kNamesKeepCase = false;
+#else
+constexpr bool kNamesKeepCase = true;
+#endif
+
+std::string Quoted(const fs::path& name) {
+    return "\"" + PathText(name) + "\"";
+}
+
+// The file a name stands for that is not there by that name. Where names
+// keep their case, documents written on Windows still build: the one file
+// whose name differs only in letter case is taken, with a warning into
+// warn_into where given.
+fs::path FindIgnoringCase(const Source& source, const FileReference& file, const fs::path& path,
+                          const fs::path& document_folder, Source* warn_into) {
+    const std::string name = "the file " + QuoteSourceString(file.name);
+    const std::vector<fs::path> matches =
+        kNamesKeepCase ? MatchesIgnoringCase(path) : std::vector<fs::path>();
+    std::string missing =
+        name + " is not in the document's folder" +
+        (document_folder.empty() ? ", the current folder" : " " + PathText(document_folder));
+    if (matches.size() == 1) {
+        if (warn_into) {
+            warn_into->Warn(file.at, name + " is taken to be " + Quoted(matches[0].filename()) +
+                                         ", whose name differs only in letter case");
+        }
+        return matches[0];
+    }
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        missing +=
+            (i == 0 ? "; by letter case it could be " : ", ") + Quoted(matches[i].filename());
+    }
+    throw SourceError(source.document, file.at.line, file.at.column, missing);
+}
+
 CheckedFile CheckFile(const Source& source, const FileReference& file,
-                      const fs::path& document_folder) {
-    const fs::path path = document_folder / PathFromNameBytes(file.name, source.utf8);
+                      const fs::path& document_folder, Source* warn_into = nullptr) {
+    fs::path path = document_folder / PathFromNameBytes(file.name, source.utf8);
     auto fail = [&](const std::string& why) {
         throw SourceError(source.document, file.at.line, file.at.column,
                           "the file " + QuoteSourceString(file.name) + " " + why);
     };
     std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) fail("is not in the document's folder " + PathText(document_folder));
+    fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        path = FindIgnoringCase(source, file, path, document_folder, warn_into);
+        status = fs::status(path, error);
+    }
     if (!fs::is_regular_file(status)) fail("is not a file");
     const std::uint64_t size = fs::file_size(path, error);
     if (error) fail("cannot be read: " + error.message());
     if (size > kMaxBlockBytes) {
         fail("is " + std::to_string(size) + " bytes long; a block holds at most 4294967295 bytes");
     }
-    if (!std::ifstream(path, std::ios::binary)) fail("cannot be opened for reading");
+    errno = 0;
+    if (!std::ifstream(path, std::ios::binary)) {
+        fail("cannot be opened for reading: " + LastSystemReason());
+    }
     return {path, size};
 }
 
@@ -319,14 +366,13 @@ class TemporaryFile {
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw Error("cannot open the file " + PathText(file));
+    std::ifstream in = OpenToRead(file, "cannot open the file", PathText(file));
     std::string bytes;
     std::array<char, 1 << 16> buffer;
     while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0) {
         bytes.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
     }
-    if (in.bad()) throw Error("cannot read the file " + PathText(file));
+    if (in.bad()) throw FileError("cannot read the file", PathText(file));
     return bytes;
 }
 
@@ -347,24 +393,25 @@ fs::path TemporaryPathBeside(const fs::path& target) {
 void MoveIntoPlace(const fs::path& temp, const fs::path& target) {
     std::error_code error;
     fs::rename(temp, target, error);
-    if (error) {
-        throw Error("cannot move " + PathText(temp) + " into place as " + PathText(target) + ": " +
-                    error.message());
-    }
+    if (error) throw FileError("cannot replace", PathText(target), error.message());
 }
 
-void WritePackage(const Source& source, const fs::path& document_folder, const fs::path& output,
+void WritePackage(Source& source, const fs::path& document_folder, const fs::path& output,
                   int level) {
+    const std::string shown = PathText(output);
+    RequireReplaceable(output, "cannot write the package", shown);
     std::vector<CheckedFile> inline_files;
     for (const BlockSource& block : source.blocks) {
         for (const auto& tag : block.strings) {
-            if (tag.file) CheckFile(source, *tag.file, document_folder);
+            if (tag.file) CheckFile(source, *tag.file, document_folder, &source);
         }
-        if (!block.is_group) inline_files.push_back(CheckFile(source, block.file, document_folder));
+        if (!block.is_group) {
+            inline_files.push_back(CheckFile(source, block.file, document_folder, &source));
+        }
     }
 
     TemporaryFile temp(TemporaryPathBeside(output));
-    PackageFile package(temp.path());
+    PackageFile package(temp.path(), shown);
     auto inline_file = inline_files.begin();
     for (const BlockSource& block : source.blocks) {
         if (block.is_group) {
@@ -383,7 +430,7 @@ void WritePackage(const Source& source, const fs::path& document_folder, const f
 }
 
 Source BuildPackage(const fs::path& document, const fs::path& output, int level) {
-    Source source = ParseSource(ReadWholeFile(document), PathText(document.filename()));
+    Source source = ParseSource(ReadWholeFile(document), PathText(document));
     WritePackage(source, document.parent_path(), output, level);
     return source;
 }

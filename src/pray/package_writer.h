@@ -11,7 +11,9 @@ constexpr int kDefaultLevel = 6;
 
 // Builds the package at output: the blocks in the document's order, each
 // stored compressed at zlib's level (1 to 9) when that makes it smaller,
-// and uncompressed at level 0. Files are named relative to document_folder.
+// and uncompressed at level 0. Files are named relative to document_folder;
+// one found only by ignoring letter case adds a warning to source's. Only a
+// regular file at output is replaced: anything else there is an Error.
 //
 // Raw blocks stream from their files through a fixed buffer; only a tag
 // block (with the files its @ tags name) is held in memory. The package is
@@ -19,7 +21,7 @@ constexpr int kDefaultLevel = 6;
 // complete, so a failure leaves no new file and an earlier package as it was.
 // Throws SourceError for a file the document names that cannot be used, and
 // Error when the package cannot be written.
-void WritePackage(const Source& source, const std::filesystem::path& document_folder,
+void WritePackage(Source& source, const std::filesystem::path& document_folder,
                   const std::filesystem::path& output, int level = kDefaultLevel);
 
 // The same, with the document read and parsed first; warnings are left in

@@ -1,10 +1,14 @@
 #include "pray/pray_cli.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <optional>
 
 #include "pray/errors.h"
+#include "pray/file_checks.h"
 #include "pray/package_contents.h"
 #include "pray/package_writer.h"
 
@@ -19,23 +23,30 @@ constexpr const char* kUsage =
     "  ormel-pray [--level N] [-o PACKAGE] DOCUMENT\n"
     "      Builds the package that the PRAY source DOCUMENT describes, by default\n"
     "      {document's name}.agent in the current folder. Files that the document\n"
-    "      names are found in the document's folder.\n"
+    "      names are found in the document's folder; where file names keep their\n"
+    "      letter case, a name that matches one file only when case is ignored\n"
+    "      finds it, with a warning.\n"
     "  ormel-pray list PACKAGE\n"
     "      Prints the package's blocks and the tags of its tag blocks.\n"
     "  ormel-pray unpack [--force] PACKAGE [FOLDER]\n"
     "      Writes a document and the package's files into FOLDER (by default a new\n"
     "      folder named after the package, in the current folder), from which\n"
     "      ormel-pray builds the same package again.\n"
+    "  ormel-pray help\n"
+    "      Prints this text.\n"
     "\n"
     "Options:\n"
-    "  -o PACKAGE    the package to write\n"
+    "  -o PACKAGE, -oPACKAGE, --output PACKAGE, --output=PACKAGE\n"
+    "                the package to write; only a regular file there is replaced\n"
     "  --level N     zlib's compression level, 0 to 9 (default 6); 0 stores every\n"
     "                block uncompressed. A block is stored compressed only when that\n"
     "                makes it smaller.\n"
     "  --force       unpack into a FOLDER that exists already, replacing its files\n"
-    "  --help        prints this text\n"
+    "  --help, -h    prints this text\n"
     "  --version     prints the version\n"
     "\n"
+    "A \"-\" is refused: it stands for no standard input or output. Give a file\n"
+    "named - as ./-\n"
     "Exit status: 0 success, 1 a bad document, package or file, 2 a bad command line.\n";
 
 struct CommandLine {
@@ -83,21 +94,29 @@ CommandLine Parse(const std::vector<std::string>& arguments) {
             line.level = ParseLevel(value());
         } else if (argument.starts_with("--level=")) {
             line.level = ParseLevel(argument.substr(8));
+        } else if (argument.starts_with("--output=")) {
+            line.output = argument.substr(9);
+        } else if (argument.starts_with("-o")) {
+            line.output = argument.substr(2);
         } else if (argument == "--force") {
             line.force = true;
         } else {
             throw UsageError("unknown option " + argument);
         }
     }
-    if (!line.operands.empty() &&
-        (line.operands.front() == "list" || line.operands.front() == "unpack")) {
-        line.command = line.operands.front();
+    const std::string first = line.operands.empty() ? "" : line.operands.front();
+    if (first == "list" || first == "unpack" || first == "help") {
+        line.command = first;
+        line.help = first == "help";
         line.operands.erase(line.operands.begin());
     }
     return line;
 }
 
 void CheckFits(const CommandLine& line) {
+    if (std::count(line.operands.begin(), line.operands.end(), "-") > 0 || line.output == "-") {
+        throw UsageError("\"-\" (standard input/output) is not supported; name a file");
+    }
     const std::size_t count = line.operands.size();
     if (line.command == "build" && count != 1) {
         throw UsageError(count == 0 ? "no document given" : "more than one document given");
@@ -115,19 +134,56 @@ fs::path PathFromArgument(const std::string& argument) {
     return fs::path(argument);
 }
 
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+// A first word that names no file, has no dot or folder in it and is close
+// to a command is taken for a mistyped command.
+void SuggestCommand(const CommandLine& line) {
+    if (line.command != "build" || line.operands.empty()) return;
+    const std::string& word = line.operands.front();
+    std::error_code error;
+    if (word.find_first_of("./\\") != std::string::npos ||
+        fs::exists(PathFromArgument(word), error)) {
+        return;
+    }
+    std::string closest;
+    std::size_t distance = 3;
+    for (const std::string command : {"list", "unpack", "help"}) {
+        if (const std::size_t d = EditDistance(word, command); d < distance) {
+            closest = command;
+            distance = d;
+        }
+    }
+    if (!closest.empty()) {
+        throw UsageError("no file \"" + word + "\"; did you mean \"" + closest + "\"?");
+    }
+}
+
 void Build(const CommandLine& line, std::ostream& err) {
     const fs::path document = PathFromArgument(line.operands[0]);
-    const fs::path output = line.output ? PathFromArgument(*line.output)
-                                        : fs::current_path() / document.stem().concat(".agent");
+    const fs::path output =
+        line.output ? PathFromArgument(*line.output) : document.stem().concat(".agent");
     const Source source = BuildPackage(document, output, line.level);
     for (const SourceWarning& warning : source.warnings) err << source.Describe(warning) << "\n";
 }
 
 void List(const CommandLine& line, std::ostream& out) {
     const fs::path package = PathFromArgument(line.operands[0]);
-    std::ifstream in(package, std::ios::binary);
-    if (!in) throw Error("cannot open the package " + line.operands[0]);
-    ListPackage(in, package.filename().string(), out);
+    std::ifstream in = OpenToRead(package, "cannot open the package", line.operands[0]);
+    ListPackage(in, line.operands[0], out);
 }
 
 void Unpack(const CommandLine& line) {
@@ -137,9 +193,7 @@ void Unpack(const CommandLine& line) {
     UnpackPackage(package, folder, line.force);
 }
 
-}  // namespace
-
-int RunPrayCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
     CommandLine line;
     try {
         line = Parse(arguments);
@@ -151,6 +205,7 @@ int RunPrayCli(const std::vector<std::string>& arguments, std::ostream& out, std
             out << "ormel-pray " << ORMEL_PRAY_VERSION << "\n";
             return kExitSuccess;
         }
+        SuggestCommand(line);
         CheckFits(line);
     } catch (const UsageError& error) {
         err << "ormel-pray: " << error.what() << "\nTry ormel-pray --help.\n";
@@ -173,6 +228,18 @@ int RunPrayCli(const std::vector<std::string>& arguments, std::ostream& out, std
     } catch (const std::exception& error) {
         err << "ormel-pray: " << error.what() << "\n";
     }
+    return kExitBadInput;
+}
+
+}  // namespace
+
+int RunPrayCli(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+    errno = 0;
+    const int status = Run(arguments, out, err);
+    if (out.flush()) return status;
+    const std::string reason = LastSystemReason();
+    err << "ormel-pray: cannot write to the standard output" << (reason.empty() ? "" : ": ")
+        << reason << "\n";
     return kExitBadInput;
 }
 

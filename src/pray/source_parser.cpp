@@ -174,6 +174,10 @@ bool IsBlockType(std::string_view word) {
            });
 }
 
+// A tag's value as the document gives it: an integer, a string or a file
+// (the kind of its first token), and its text.
+using GivenValue = std::pair<TokenKind, std::string>;
+
 class Parser {
   public:
     Parser(std::string_view text, const std::string& document) : lexer_(text, document) {
@@ -257,22 +261,28 @@ class Parser {
         CheckTagHasGroup(key);
         CheckName(key, "key");
         const Token value = lexer_.Next();
-        BlockSource& group = source_.blocks.back();
         Token last = value;
+        std::optional<std::int32_t> integer;
         if (value.kind == TokenKind::Word && IsInteger(value.text)) {
-            group.integers.push_back({key.text, ParseInteger(value), key.at});
-        } else if (value.kind == TokenKind::String) {
-            group.strings.push_back({key.text, value.text, std::nullopt, key.at});
+            integer = ParseInteger(value);
         } else if (value.kind == TokenKind::At) {
             last = ExpectString(value, "the name of a file in double quotes");
-            group.strings.push_back({key.text, {}, FileReference{last.text, last.at}, key.at});
-        } else {
+        } else if (value.kind != TokenKind::String) {
             lexer_.Fail(value.at,
                         "a value expected after the key: an integer, a string in double quotes, "
                         "or @ and a file name; " +
                             Found(value));
         }
         ExpectLineEnd(last);
+        if (IsRepeat(key, {value.kind, integer ? std::to_string(*integer) : last.text})) return;
+        BlockSource& group = source_.blocks.back();
+        if (integer) {
+            group.integers.push_back({key.text, *integer, key.at});
+        } else if (value.kind == TokenKind::String) {
+            group.strings.push_back({key.text, value.text, std::nullopt, key.at});
+        } else {
+            group.strings.push_back({key.text, {}, FileReference{last.text, last.at}, key.at});
+        }
     }
 
     void CheckTagHasGroup(const Token& key) {
@@ -288,12 +298,20 @@ class Parser {
                                     ": tags belong to a group, so a new group statement is "
                                     "needed before it");
         }
-        const auto [earlier, added] = keys_.emplace(key.text, key.at.line);
-        if (!added) {
-            lexer_.Fail(key.at, "the key " + QuoteSourceString(Shortened(key.text)) +
-                                    " is given twice in this group; first in line " +
-                                    std::to_string(earlier->second));
-        }
+    }
+
+    // True when the group gave the key before with the same value, which
+    // documents for other builders do and which is then stored once; the key
+    // with another value, or another kind of value, is an error.
+    bool IsRepeat(const Token& key, const GivenValue& value) {
+        const auto [earlier, added] = keys_.try_emplace(key.text, value, key.at.line);
+        if (added) return false;
+        const std::string what =
+            "the key " + QuoteSourceString(Shortened(key.text)) + " is given again with ";
+        const std::string first = "; first in line " + std::to_string(earlier->second.second);
+        if (earlier->second.first != value) lexer_.Fail(key.at, what + "another value" + first);
+        source_.Warn(key.at, what + "the same value" + first);
+        return true;
     }
 
     void CheckName(const Token& token, const std::string& what) const {
@@ -351,15 +369,15 @@ class Parser {
 
     Lexer lexer_;
     Source source_;
-    std::map<std::string, int> keys_;  // the current group's keys and their lines
+    // The current group's keys, with their values and lines.
+    std::map<std::string, std::pair<GivenValue, int>> keys_;
 };
 
 // The checks on counted tags that the game relies on ("Dependency Count"
 // with "Dependency 1" to "Dependency N", and the like).
 class AgentChecks {
   public:
-    AgentChecks(const BlockSource& group, std::vector<SourceWarning>& warnings)
-        : group_(group), warnings_(warnings) {}
+    AgentChecks(const BlockSource& group, Source& source) : group_(group), source_(source) {}
 
     void Run() {
         CheckCounted("Dependency Count", "Dependency ");
@@ -436,15 +454,21 @@ class AgentChecks {
         }
     }
 
-    void Warn(SourcePosition at, std::string message) {
-        warnings_.push_back({at, std::move(message)});
-    }
+    void Warn(SourcePosition at, std::string message) { source_.Warn(at, std::move(message)); }
 
     const BlockSource& group_;
-    std::vector<SourceWarning>& warnings_;
+    Source& source_;
 };
 
 }  // namespace
+
+void Source::Warn(SourcePosition at, std::string message) {
+    const auto later = std::upper_bound(
+        warnings.begin(), warnings.end(), at, [](SourcePosition a, const SourceWarning& b) {
+            return std::pair(a.line, a.column) < std::pair(b.at.line, b.at.column);
+        });
+    warnings.insert(later, {at, std::move(message)});
+}
 
 std::string Source::Describe(const SourceWarning& warning) const {
     return document + ":" + std::to_string(warning.at.line) + ":" +
@@ -457,12 +481,8 @@ Source ParseSource(std::string_view text, const std::string& document) {
     Source source = Parser(text, document).Parse();
     source.utf8 = utf8;
     for (const BlockSource& block : source.blocks) {
-        if (block.is_group) AgentChecks(block, source.warnings).Run();
+        if (block.is_group) AgentChecks(block, source).Run();
     }
-    std::stable_sort(
-        source.warnings.begin(), source.warnings.end(), [](const auto& a, const auto& b) {
-            return std::pair(a.at.line, a.at.column) < std::pair(b.at.line, b.at.column);
-        });
     return source;
 }
 

@@ -57,13 +57,16 @@ struct SourceWarning {
 };
 
 struct Source {
-    std::string document;  // the document's name in messages
+    std::string document;  // the document in messages, as it was given
     bool utf8 = false;     // it started with a UTF-8 byte-order mark
     std::string language;
     std::vector<BlockSource> blocks;
     std::vector<SourceWarning> warnings;  // in document order
 
-    // "Lantern.txt:7:1: warning: ..."
+    // Adds a warning in its place in document order, after those given
+    // earlier for the same position.
+    void Warn(SourcePosition at, std::string message);
+    // "T/Lantern.txt:7:1: warning: ..."
     std::string Describe(const SourceWarning& warning) const;
 };
 
