@@ -1,8 +1,13 @@
 // Packages read back: unpacking then building gives the same blocks, and
 // hostile packages are refused with nothing written outside the target.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
+#include <iomanip>
+#include <iterator>
+#include <map>
+#include <random>
+
+#include "pray/package_writer.h"
 #include "pray_test_support.h"
 
 namespace fs = std::filesystem;
@@ -46,102 +51,125 @@ TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
     EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 2);  // R and R.agent
 }
 
-std::string Zlib(const std::string& bytes) {
-    uLongf size = compressBound(bytes.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(out.data()), &size,
-             reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
-    out.resize(size);
-    return out;
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
 }
 
-const std::string kPacked = Zlib(std::string(1000, 'z'));
-const std::string kGoodFirst = "PRAY" + BlockHeaderBytes("FILE", "fine.txt", 4, 4, 0) + "data";
-
-// A good first block, then a block with this header and these bytes.
-std::string Then(const std::string& type, const std::string& name, std::uint32_t stored,
-                 std::uint32_t unstored, std::uint32_t flags, const std::string& bytes = "") {
-    return kGoodFirst + BlockHeaderBytes(type, name, stored, unstored, flags) + bytes;
-}
-// A good first block, then a readable FILE block that unpack must refuse.
-std::string ThenFile(const std::string& name) {
-    return Then("FILE", name, 4, 4, 0, "data");
-}
-
-const struct HostilePackage {
-    std::string bytes;
-    std::string gist;  // of the unpack error
-    bool listable;     // list shows it; only unpack refuses it
-} kHostilePackages[] = {
-    {ThenFile("../x"), "a path, not a plain name", true},
-    {ThenFile("a\\b"), "a path, not a plain name", true},
-    {ThenFile("C:x"), "Windows does not allow", true},
-    {ThenFile(".."), "stands for a folder", true},
-    {ThenFile(""), "an empty name", true},
-    {ThenFile("a\tb"), "control character", true},
-    {ThenFile("CON"), "Windows reserves", true},
-    {ThenFile("nul.txt"), "Windows reserves", true},
-    {ThenFile("com1.wav"), "Windows reserves", true},
-    {ThenFile("LPT9"), "Windows reserves", true},
-    {ThenFile("aux .txt"), "Windows reserves", true},
-    {ThenFile("x."), "ending in a dot or a blank", true},
-    {ThenFile("x "), "ending in a dot or a blank", true},
-    {"PRAY", "it holds no blocks", true},
-    {"PRAZ" + kGoodFirst.substr(4), "does not start with \"PRAY\"", false},
-    {"PR", "shorter than the 4 bytes", false},
-    {kGoodFirst + "FILE", "ends 4 bytes into a block header", false},
-    {Then("FILE", "a", 3, 3, 0, "ab"), "claims 3 stored bytes, but only 2 remain", false},
-    {Then("FILE", "a", 0xFFFFFFFF, 0xFFFFFFFF, 0, std::string(100, 'x')),
-     "claims 4294967295 stored bytes, but only 100 remain", false},
-    {Then("FILE", "b.wav", 3, 4, 0, "abc"),
-     "block 2 (FILE \"b.wav\") at byte 284: an uncompressed block claims 3 stored but 4 unstored "
-     "bytes; the two must be equal\n",
-     false},
-    {Then("FILE", "a", 3, 3, 2, "abc"), "set bits other than bit 0", false},
-    {Then("FI.E", "a", 0, 0, 0), "type is not 4 letters or digits", false},
-    {Then("FILE", std::string(128, 'n'), 0, 0, 0), "no zero byte to end it", false},
-    {Then("FILE", "a", kPacked.size(), 999, 1, kPacked), "inflates to more than the 999 bytes",
-     false},
-    {Then("FILE", "a", kPacked.size(), 0xFFFFFFFF, 1, kPacked),
-     "inflates to 1000 bytes, not the 4294967295", false},
-    {Then("FILE", "a", 4, 10, 1, "junk"), "not a valid zlib stream", false},
-    {Then("FILE", "a", 5, 1000, 1, kPacked.substr(0, 5)), "ends before its zlib stream does",
-     false},
-    {Then("FILE", "a", kPacked.size() + 2, 1000, 1, kPacked + "xx"),
-     "2 bytes follow the end of the zlib stream", false},
-    {Then("AGNT", "a", 4, 4, 0, "\xFF\xFF\xFF\xFF"), "claims 4294967295 integer tags", false},
-    {Then("AGNT", "a", 12, 12, 0, std::string("\1\0\0\0\xFF\0\0\0\0\0\0\0", 12)),
-     "claims 255 bytes, but only 4 remain", false},
-    {Then("AGNT", "a", 26, 26, 0,
-          std::string("\2\0\0\0\1\0\0\0k\1\0\0\0\1\0\0\0k\2\0\0\0\0\0\0\0", 26)),
-     "the key \"k\" is given twice", false},
-    {Then("AGNT", "a", 9, 9, 0, std::string(8, '\0') + "x"), "1 bytes follow the last tag", false},
-};
-
-class HostilePackageTable : public testing::TestWithParam<HostilePackage> {};
-
-TEST_P(HostilePackageTable, IsRefusedWithNothingWritten) {
-    TempFolder folder;
-    WriteBytes(folder.path() / "P.agent", GetParam().bytes);
-    const fs::path work = folder.path() / "deep" / "work";
-    fs::create_directories(work);
-    const std::string package = ToUtf8(folder.path() / "P.agent");
-    const CliRun list = RunPray({"list", package}, work);
-    EXPECT_EQ(list.status, GetParam().listable ? 0 : 1) << list.err;
-    EXPECT_EQ(list.err.find(GetParam().gist) != std::string::npos, !GetParam().listable);
-    for (const std::string into : {"", "out"}) {
-        std::vector<std::string> arguments{"unpack", package};
-        if (!into.empty()) arguments.push_back(into);
-        const CliRun run = RunPray(arguments, work);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.err.starts_with("P.agent: ")) << run.err;
-        EXPECT_NE(run.err.find(GetParam().gist), std::string::npos) << run.err;
+// The bytes that a .package file describes, token by token: "text" (\xNN
+// for any byte), "text"*N (repeated), name "text" (zero-padded to a block
+// name's 128 bytes) and a number (a u32, little-endian). # starts a note.
+std::string PackageBytes(const fs::path& file) {
+    std::istringstream in(ReadBytes(file));
+    std::string bytes, word;
+    for (bool name = false; in >> std::ws && in.peek() != EOF;) {
+        if (in.peek() == '#') {
+            std::getline(in, word);
+        } else if (in.peek() == '"') {
+            in >> std::quoted(word, '"', '\x01');
+            for (std::size_t x = 0; (x = word.find("\\x", x)) != std::string::npos; ++x) {
+                word.replace(x, 4, 1, static_cast<char>(std::stoi(word.substr(x + 2, 2), 0, 16)));
+            }
+            unsigned times = 1;
+            if (in.peek() == '*') in.ignore() >> times;
+            std::string piece;
+            while (times-- > 0) piece += word;
+            if (std::exchange(name, false)) piece.resize(128, '\0');
+            bytes += piece;
+        } else if (in >> word && word == "name") {
+            name = true;
+        } else {
+            for (int shift = 0; shift < 32; shift += 8) bytes += char(std::stoul(word) >> shift);
+        }
     }
-    EXPECT_EQ(FilesBelow(folder.path()),
-              (std::vector<std::string>{"P.agent", "deep", "deep/work"}));
+    return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(PrayPackages, HostilePackageTable, testing::ValuesIn(kHostilePackages));
+// Every file and folder below folder, each file with its bytes.
+std::vector<std::string> Snapshot(const fs::path& folder) {
+    std::vector<std::string> entries = FilesBelow(folder);
+    for (std::string& entry : entries) {
+        const fs::path path = folder / FromUtf8(entry);
+        if (fs::is_regular_file(path)) entry += "=" + ReadBytes(path);
+    }
+    return entries;
+}
+
+// Each case is a pair of files under packages/: NAME.package the package's
+// bytes, NAME.expected what list and unpack make of it, a line each:
+//   package: its file name (P.agent when not given)
+//   before: the files (and folders/) in FOLDER; unpack --force into it
+//   list: / unpack: ok, or what the message says
+//   files: FOLDER's files after a good unpack, each NAME or NAME=BYTES
+// A refused unpack (with and without FOLDER) leaves every file as it was.
+TEST(PrayPackages, PackagesListAndUnpackAsExpected) {
+    for (const auto& entry : fs::directory_iterator(FromUtf8(ORMEL_PRAY_PACKAGES))) {
+        if (entry.path().extension() != ".package") continue;
+        SCOPED_TRACE(ToUtf8(entry.path().filename()));
+        std::map<std::string, std::string> expected{{"package", "P.agent"}};
+        std::istringstream lines(ReadBytes(fs::path(entry.path()).replace_extension(".expected")));
+        for (std::string line; std::getline(lines, line);) {
+            expected[line.substr(0, line.find(": "))] = line.substr(line.find(": ") + 2);
+        }
+        TempFolder folder;
+        const std::string package = ToUtf8(folder.path() / expected["package"]);
+        WriteBytes(FromUtf8(package), PackageBytes(entry.path()));
+        const fs::path work = folder.path() / "deep" / "work";
+        fs::create_directories(work);
+        std::vector<std::vector<std::string>> runs{{"list", package}, {"unpack", package, "out"}};
+        if (expected.contains("before")) {
+            runs[1].insert(runs[1].begin() + 1, "--force");
+            fs::create_directory(work / "out");
+        } else {
+            runs.push_back({"unpack", package});
+        }
+        for (const std::string& name : Words(expected["before"])) {
+            if (name.ends_with('/')) fs::create_directory(work / "out" / name);
+            if (!name.ends_with('/')) WriteBytes(work / "out" / name, "old");
+        }
+        const auto before = Snapshot(folder.path());
+        for (const auto& arguments : runs) {
+            const CliRun run = RunPray(arguments, work);
+            const std::string& want = expected[arguments[0]];
+            EXPECT_EQ(run.status, want == "ok" ? 0 : 1) << run.err;
+            EXPECT_TRUE(want == "ok" ? run.err.empty() : run.err.find(want) != std::string::npos)
+                << run.err;
+            EXPECT_EQ(want == "ok" ? before : Snapshot(folder.path()), before);
+        }
+        if (!expected.contains("files")) continue;
+        std::vector<std::string> names;
+        for (const std::string& file : Words(expected["files"])) {
+            names.push_back(file.substr(0, file.find('=')));
+            if (names.back() == file) continue;
+            EXPECT_EQ(ReadBytes(work / "out" / FromUtf8(names.back())),
+                      file.substr(file.find('=') + 1));
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(FilesBelow(work / "out"), names);
+    }
+}
+
+// A file that shrinks or grows after it was checked, whether it is copied,
+// compressed or found not to compress: an error, and no package.
+TEST(PrayPackages, AFileThatChangesSizeWhilePackedIsAnError) {
+    static std::uintmax_t changed_size;
+    pray::g_before_reading_file = [](const fs::path& file) { fs::resize_file(file, changed_size); };
+    std::string noise(1000, '\0');
+    std::generate(noise.begin(), noise.end(), std::mt19937());
+    TempFolder folder;
+    WriteBytes(folder.path() / "D.txt", Document({"inline FILE \"f\" \"f.bin\""}));
+    for (const std::string& bytes : {std::string(1000, 'a'), noise}) {
+        for (const std::string level : {"0", "6"}) {
+            for (changed_size = 500; changed_size <= 1500; changed_size += 1000) {
+                WriteBytes(folder.path() / "f.bin", bytes);
+                EXPECT_EQ(RunPray({"--level", level, "D.txt"}, folder.path()).err,
+                          "ormel-pray: the file \"f.bin\" changed size while being packed\n");
+                EXPECT_FALSE(fs::exists(folder.path() / "D.agent"));
+            }
+        }
+    }
+    pray::g_before_reading_file = nullptr;
+}
 
 }  // namespace
 }  // namespace ormel::test
