@@ -37,14 +37,12 @@ TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
 
 // The bytes that a .package file describes, token by token: "text" (\xNN
 // for any byte), name "text" (zero-padded to a block name's 128 bytes) and a
-// number (a u32, little-endian). # starts a note.
+// number (a u32, little-endian).
 std::string PackageBytes(const fs::path& file) {
     std::istringstream in(ReadBytes(file));
     std::string bytes, word;
     for (bool name = false; in >> std::ws && in.peek() != EOF;) {
-        if (in.peek() == '#') {
-            std::getline(in, word);
-        } else if (in.peek() == '"') {
+        if (in.peek() == '"') {
             in >> std::quoted(word, '"', '\x01');
             for (std::size_t x = 0; (x = word.find("\\x", x)) != std::string::npos; ++x) {
                 word.replace(x, 4, 1, static_cast<char>(std::stoi(word.substr(x + 2, 2), 0, 16)));
@@ -72,6 +70,7 @@ std::vector<std::string> Snapshot(const fs::path& folder) {
 
 // Each case is a pair of files under packages/: NAME.package the package's
 // bytes, NAME.expected what list and unpack make of it, a line each:
+//   note: what the case is; not on Windows: why it cannot be made there
 //   package: its file name (P.agent when not given)
 //   before: the files (and folders/) in FOLDER before unpack --force into it
 //   list: / unpack: / force: ok, or what the message says (force as unpack
@@ -88,6 +87,7 @@ TEST(PrayPackages, PackagesListAndUnpackAsExpected) {
         for (std::string line; std::getline(lines, line);) {
             expected[line.substr(0, line.find(": "))] = line.substr(line.find(": ") + 2);
         }
+        if (fs::path::preferred_separator == '\\' && expected.contains("not on Windows")) continue;
         TempFolder folder;
         const std::string package = ToUtf8(folder.path() / expected["package"]);
         WriteBytes(FromUtf8(package), PackageBytes(entry.path()));
