@@ -4,6 +4,13 @@
 #include <array>
 #include <cctype>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <locale.h>
+#include <wctype.h>
+#endif
+
 namespace ormel::pray {
 
 namespace {
@@ -46,6 +53,26 @@ bool IsReservedOnWindows(std::string_view name) {
            stem[3] >= '1' && stem[3] <= '9';
 }
 
+#ifndef _WIN32
+// The name's characters in upper case. Bytes that are no UTF-8 stand for
+// themselves; both names of a comparison are read the same way.
+std::u32string UpperCaseName(std::string_view utf8) {
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    std::u32string upper;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+        if (i + extra >= utf8.size()) extra = 0;  // a cut sequence: its bytes as they are
+        char32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 0; k < extra; ++k) code = code << 6 | (utf8[++i] & 0x3F);
+        upper += unicode ? static_cast<char32_t>(towupper_l(static_cast<wint_t>(code), unicode))
+                 : code < 0x80 ? static_cast<char32_t>(std::toupper(static_cast<int>(code)))
+                               : code;
+    }
+    return upper;
+}
+#endif
+
 }  // namespace
 
 std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
@@ -77,6 +104,18 @@ std::optional<std::string> UnsafeFileNameReason(std::string_view name) {
     }
     if (IsReservedOnWindows(name)) return "a name that Windows reserves for a device";
     return std::nullopt;
+}
+
+int CompareNamesAsWindows(const std::filesystem::path& a, const std::filesystem::path& b) {
+#ifdef _WIN32
+    const std::wstring& x = a.native();
+    const std::wstring& y = b.native();
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(),
+                                static_cast<int>(y.size()), TRUE) -
+           CSTR_EQUAL;
+#else
+    return UpperCaseName(a.native()).compare(UpperCaseName(b.native()));
+#endif
 }
 
 }  // namespace ormel::pray

@@ -17,4 +17,9 @@ std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8 = false
 // control character), or nothing when it can.
 std::optional<std::string> UnsafeFileNameReason(std::string_view name);
 
+// Compares two file names as Windows does: ordinal, ignoring case over all
+// of Unicode (each character's simple upper case). Less than, equal to or
+// greater than 0, as a before, the same as or after b.
+int CompareNamesAsWindows(const std::filesystem::path& a, const std::filesystem::path& b);
+
 }  // namespace ormel::pray

@@ -1,10 +1,22 @@
 #include "pray/package_contents.h"
 
 #include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <set>
+#include <utility>
+#include <vector>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "pray/errors.h"
 #include "pray/file_checks.h"
@@ -56,10 +68,9 @@ std::string TagLines(const Tags& tags, const std::string& indent,
     return lines;
 }
 
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
+// The document that unpacking writes: {package's name}.txt.
+fs::path DocumentName(const fs::path& package) {
+    return package.stem().concat(".txt");
 }
 
 // Keys that a document cannot give, so that the unpacked document would not
@@ -77,17 +88,82 @@ void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
     for (const auto& tag : tags.strings) check(tag.first);
 }
 
-// Unpacks into a fresh folder; the caller moves it into place.
+#ifdef _WIN32
+int OpenNewFile(const fs::path& path) {
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+}
+int WriteSome(int file, const char* bytes, std::size_t count) {
+    return _write(file, bytes, static_cast<unsigned>(count));
+}
+int CloseFile(int file) {
+    return _close(file);
+}
+#else
+int OpenNewFile(const fs::path& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+ssize_t WriteSome(int file, const char* bytes, std::size_t count) {
+    return ::write(file, bytes, count);
+}
+int CloseFile(int file) {
+    return ::close(file);
+}
+#endif
+
+// A file made by an exclusive create (O_EXCL, CREATE_NEW): a name that the
+// file system finds taken already is an error, never a file overwritten.
+class NewFile {
+  public:
+    // shown: the file as messages name it.
+    NewFile(const fs::path& path, std::string shown)
+        : file_(OpenNewFile(path)), shown_(std::move(shown)) {
+        if (file_ < 0) Fail("cannot create");
+    }
+    ~NewFile() {
+        if (file_ >= 0) CloseFile(file_);
+    }
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
+
+    void Write(std::string_view bytes) {
+        while (!bytes.empty()) {
+            const auto written = WriteSome(file_, bytes.data(), std::min(bytes.size(), kPiece));
+            if (written <= 0) Fail("cannot write");
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    void Close() {
+        if (CloseFile(std::exchange(file_, -1)) != 0) Fail("cannot write");
+    }
+
+  private:
+    static constexpr std::size_t kPiece = 1 << 20;
+    [[noreturn]] void Fail(const std::string& what) const {
+        throw Error(what + " the file " + shown_ + ": " + std::strerror(errno));
+    }
+
+    int file_;
+    std::string shown_;
+};
+
+struct WindowsNameOrder {
+    bool operator()(const fs::path& a, const fs::path& b) const {
+        return CompareNamesAsWindows(a, b) < 0;
+    }
+};
+
+// Unpacks into a fresh folder; the caller moves it into place. Messages
+// name the files as they will be in shown, the folder as given.
 class Unpacker {
   public:
-    Unpacker(const fs::path& package, const fs::path& staging)
-        : package_(package), staging_(staging) {}
+    Unpacker(const fs::path& package, const fs::path& staging, const fs::path& shown)
+        : package_(package), staging_(staging), shown_(shown) {}
 
     void Run() {
         std::ifstream in = OpenToRead(package_, "cannot open the package", PathText(package_));
         PackageReader reader(in, PathText(package_.filename()));
-        const fs::path document_name = package_.stem().concat(".txt");
-        taken_.insert(UpperCase(PathText(document_name)));
+        const fs::path document_name = DocumentName(package_);
+        taken_.insert(document_name);
         std::string document = "\"en-GB\"" + std::string(kLineEnd);
         int blocks = 0;
         while (reader.Next()) {
@@ -97,7 +173,9 @@ class Unpacker {
                 IsTagBlockType(reader.header().type) ? GroupLines(reader) : InlineLine(reader);
         }
         if (blocks == 0) throw PackageError(PathText(package_.filename()) + ": it holds no blocks");
-        WriteFile(staging_ / document_name, [&](std::ofstream& out) { out << document; });
+        NewFile file(staging_ / document_name, PathText(shown_ / document_name));
+        file.Write(document);
+        file.Close();
     }
 
   private:
@@ -116,11 +194,10 @@ class Unpacker {
                         "the block's name cannot be a file's name in the folder: " + *reason);
         }
         const std::string file_name = FreeFileName(header.name);
-        WriteFile(staging_ / PathFromNameBytes(file_name), [&](std::ofstream& out) {
-            reader.ReadData([&](std::string_view piece) {
-                out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-            });
-        });
+        const fs::path name = PathFromNameBytes(file_name);
+        NewFile file(staging_ / name, PathText(shown_ / name));
+        reader.ReadData([&](std::string_view piece) { file.Write(piece); });
+        file.Close();
         return "inline " + header.type + " " + QuoteSourceString(header.name) + " " +
                QuoteSourceString(file_name) + std::string(kLineEnd);
     }
@@ -129,42 +206,75 @@ class Unpacker {
     // names, ignoring case), the name with a number added.
     std::string FreeFileName(const std::string& name) {
         std::string candidate = name;
-        for (int number = 2; !taken_.insert(UpperCase(candidate)).second; ++number) {
+        for (int number = 2; !taken_.insert(PathFromNameBytes(candidate)).second; ++number) {
             candidate = name + "~" + std::to_string(number);
         }
         return candidate;
     }
 
-    template <typename Write>
-    void WriteFile(const fs::path& path, Write write) {
-        std::ofstream out(path, std::ios::binary);
-        if (!out) throw Error("cannot create the file " + PathText(path));
-        write(out);
-        out.close();
-        if (!out) throw Error("cannot write the file " + PathText(path));
-    }
-
     fs::path package_;
     fs::path staging_;
-    std::set<std::string> taken_;
+    fs::path shown_;
+    std::set<fs::path, WindowsNameOrder> taken_;
 };
 
-void MoveFolderContentsInto(const fs::path& from, const fs::path& folder) {
-    for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
-        const fs::path target = folder / entry.path().filename();
-        if (fs::is_directory(target)) {
-            throw Error("cannot write the file " + PathText(target) + ": a folder has its name");
-        }
-        MoveIntoPlace(entry.path(), target);
+// A folder, device, FIFO or socket (or a link to one) where a file is to go
+// stops the unpacking before anything is moved.
+void CheckReplaceable(const fs::path& target, const fs::path& shown) {
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    if (fs::is_directory(status)) {
+        throw Error("cannot write the file " + PathText(shown) + ": a folder has its name");
+    }
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        throw Error("cannot write the file " + PathText(shown) + ": it is not a regular file");
     }
 }
 
+// Moves every file of from into folder, each file that it replaces moved
+// aside first. Every target is checked before the first move, and a move
+// that fails puts every earlier one back: folder ends up with all the new
+// files or as it was. shown is the folder as messages name it.
+void MoveFilesInto(const fs::path& from, const fs::path& folder, const fs::path& aside,
+                   const fs::path& shown) {
+    std::vector<fs::path> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+        names.push_back(entry.path().filename());
+        CheckReplaceable(folder / names.back(), shown / names.back());
+    }
+    std::vector<std::pair<fs::path, fs::path>> undo;
+    auto move = [&](const fs::path& source, const fs::path& target, const fs::path& name) {
+        std::error_code error;
+        fs::rename(source, target, error);
+        if (error) {
+            throw Error("cannot write the file " + PathText(shown / name) + ": " + error.message());
+        }
+        undo.emplace_back(target, source);
+    };
+    try {
+        for (const fs::path& name : names) {
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(folder / name, error))) {
+                move(folder / name, aside / name, name);
+            }
+            move(from / name, folder / name, name);
+        }
+    } catch (const Error&) {
+        for (auto back = undo.rbegin(); back != undo.rend(); ++back) {
+            std::error_code ignored;  // the failure that got here is the one to report
+            fs::rename(back->first, back->second, ignored);
+        }
+        throw;
+    }
+}
+
+// A temporary folder beside the path given, removed with what is left in it.
 class StagingFolder {
   public:
     explicit StagingFolder(const fs::path& beside) : path_(TemporaryPathBeside(beside)) {
         std::error_code error;
         if (!fs::create_directory(path_, error)) {
-            throw Error("cannot create a folder beside " + PathText(beside) + ": " +
+            throw Error("cannot create a folder in " + PathText(path_.parent_path()) + ": " +
                         error.message());
         }
     }
@@ -200,21 +310,34 @@ void ListPackage(std::istream& in, const std::string& package_name, std::ostream
 void UnpackPackage(const fs::path& package, const fs::path& folder_as_given, bool force) {
     const fs::path folder =
         folder_as_given.has_filename() ? folder_as_given : folder_as_given.parent_path();
+    const std::string document = PathText(DocumentName(package));
+    if (const auto reason = UnsafeFileNameReason(document)) {
+        throw PackageError(PathText(package.filename()) + ": the document " + document +
+                           " cannot be a file's name in the folder: " + *reason +
+                           "; rename the package");
+    }
     std::error_code error;
-    const bool exists = fs::exists(folder, error);
+    const bool exists = fs::exists(fs::symlink_status(folder, error));
     if (exists && !force) {
         throw Error("the folder " + PathText(folder) + " exists already; --force writes into it");
     }
-    if (exists && !fs::is_directory(folder)) {
+    if (exists && !fs::is_directory(folder, error)) {
         throw Error(PathText(folder) + " is not a folder");
     }
-    StagingFolder staging(folder);
-    Unpacker(package, staging.path()).Run();
-    if (exists) {
-        MoveFolderContentsInto(staging.path(), folder);
-    } else {
-        MoveIntoPlace(staging.path(), folder);
+    // The staging folder lies in the same folder as the files' final places
+    // (through any link), so that no move crosses file systems.
+    if (!exists) {
+        const fs::path resolved = fs::weakly_canonical(fs::absolute(folder));
+        StagingFolder staging(resolved);
+        Unpacker(package, staging.path(), folder).Run();
+        MoveIntoPlace(staging.path(), resolved);
+        return;
     }
+    const fs::path resolved = fs::canonical(folder);
+    StagingFolder staging(resolved / "unpacked");
+    Unpacker(package, staging.path(), folder).Run();
+    StagingFolder replaced(resolved / "replaced");
+    MoveFilesInto(staging.path(), resolved, replaced.path(), folder);
 }
 
 }  // namespace ormel::pray

@@ -15,8 +15,12 @@ void ListPackage(std::istream& in, const std::string& package_name, std::ostream
 
 // Writes {stem}.txt and a file for each raw block into folder, which must
 // not exist unless force is set. The whole package is read and checked into
-// a temporary folder beside folder first, so a bad package or a block whose
-// name is no plain file name leaves nothing behind. Throws Error.
+// a temporary folder first (beside folder, or inside it when it exists), each
+// file made by an exclusive create, so a bad package or a block whose name is
+// no plain file name leaves nothing behind. Names that Windows would take for
+// one (ignoring case) get ~2, ~3 added. With force, every file in the way is
+// checked before the first is replaced: all are replaced, or none. Throws
+// Error.
 void UnpackPackage(const std::filesystem::path& package, const std::filesystem::path& folder,
                    bool force);
 

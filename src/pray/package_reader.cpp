@@ -202,7 +202,13 @@ void PackageReader::Inflate(const std::function<void(std::string_view)>& sink) {
 }
 
 Tags PackageReader::ReadTags() {
+    if (header_.unstored > kTagBlockBudget) {
+        Fail(header_.offset + kTypeBytes + kNameField + 4,
+             "the tag block claims " + std::to_string(header_.unstored) + " bytes; at most " +
+                 std::to_string(kTagBlockBudget) + " are read");
+    }
     std::string payload;
+    payload.reserve(header_.unstored);
     ReadData([&](std::string_view piece) { payload += piece; });
     try {
         return DecodeTags(payload);

@@ -12,6 +12,10 @@
 
 namespace ormel::pray {
 
+// The most bytes a tag block may hold for ReadTags, 64 MiB: a tag block is
+// held in memory whole, so a package cannot claim more than this.
+constexpr std::uint32_t kTagBlockBudget = 64u << 20;
+
 struct BlockHeader {
     int index = 0;             // from 1
     std::uint64_t offset = 0;  // of the header in the package
@@ -38,7 +42,8 @@ class PackageReader {
     // it when compressed; throws PackageError as soon as it turns out not to
     // be exactly the claimed number of bytes.
     void ReadData(const std::function<void(std::string_view)>& sink);
-    // The block's data as tags; for the types that hold tags.
+    // The block's data as tags; for the types that hold tags. Throws
+    // PackageError when the block claims more than kTagBlockBudget bytes.
     Tags ReadTags();
 
     // Throws PackageError naming the package, the current block and the

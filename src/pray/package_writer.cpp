@@ -25,6 +25,8 @@ namespace fs = std::filesystem;
 
 namespace ormel::pray {
 
+void (*g_before_reading_file)(const fs::path& file) = nullptr;
+
 namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
@@ -36,8 +38,9 @@ std::string PathText(const fs::path& path) {
 
 #ifdef __linux__
 // Copies a whole file into the package at offset inside the kernel
-// (copy_file_range), as cp does; false when that fails, so that the caller
-// copies it itself, from the start.
+// (copy_file_range), as cp does. False when that fails or the file turns out
+// not to hold exactly size bytes, so that the caller copies it itself, from
+// the start, and finds out how it changed.
 bool CopyInKernel(const fs::path& from, const fs::path& to, std::uint64_t offset,
                   std::uint64_t size) {
     const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
@@ -49,8 +52,10 @@ bool CopyInKernel(const fs::path& from, const fs::path& to, std::uint64_t offset
         if (copied <= 0) break;
         left -= static_cast<std::uint64_t>(copied);
     }
+    char beyond = 0;
+    const bool ends = left == 0 && ::read(in, &beyond, 1) == 0;
     const bool closed = (out < 0 || ::close(out) == 0) && (in < 0 || ::close(in) == 0);
-    return left == 0 && closed;
+    return ends && closed;
 }
 #else
 bool CopyInKernel(const fs::path&, const fs::path&, std::uint64_t, std::uint64_t) {
@@ -68,6 +73,8 @@ class ByteSource {
     // Puts all the data into the package at offset by a faster way than
     // reading it, if there is one.
     virtual bool CopyInto(const fs::path&, std::uint64_t, std::uint64_t) { return false; }
+    // What the data is, for messages.
+    virtual std::string Shown() const { return "a tag block"; }
 };
 
 class MemorySource final : public ByteSource {
@@ -99,6 +106,7 @@ class FileSource final : public ByteSource {
     bool CopyInto(const fs::path& package, std::uint64_t offset, std::uint64_t size) override {
         return CopyInKernel(path_, package, offset, size);
     }
+    std::string Shown() const override { return "the file " + shown_; }
     void Rewind() override { file_ = OpenToRead(path_, "cannot open the file", shown_); }
 
   private:
@@ -191,7 +199,7 @@ class PackageFile {
             if (written >= size) return std::nullopt;
             Write(output.data(), produced);
         } while (flush != Z_FINISH || deflater->avail_out == 0);
-        CheckSize(read, size);
+        CheckSize(data, read, size);
         return written;
     }
 
@@ -211,11 +219,11 @@ class PackageFile {
             if (read > size) break;
             Write(buffer_.data(), count);
         }
-        CheckSize(read, size);
+        CheckSize(data, read, size);
     }
 
-    static void CheckSize(std::uint64_t read, std::uint64_t size) {
-        if (read != size) throw Error("a file changed size while the package was written");
+    static void CheckSize(const ByteSource& data, std::uint64_t read, std::uint64_t size) {
+        if (read != size) throw Error(data.Shown() + " changed size while being packed");
     }
 
     void WriteHeader(std::string_view type, std::string_view name, std::uint64_t stored,
@@ -419,6 +427,7 @@ void WritePackage(Source& source, const fs::path& document_folder, const fs::pat
             MemorySource data(payload);
             package.WriteBlock(block.type, block.name, data, payload.size(), level);
         } else {
+            if (g_before_reading_file) g_before_reading_file(inline_file->path);
             FileSource data(inline_file->path, QuoteSourceString(block.file.name));
             package.WriteBlock(block.type, block.name, data, inline_file->size, level);
             ++inline_file;

@@ -38,4 +38,8 @@ void MoveIntoPlace(const std::filesystem::path& temp, const std::filesystem::pat
 // A name for a temporary file or folder beside target, not yet in use.
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target);
 
+// Called, when set, with each file block's file just before it is read:
+// the seam through which tests change a file after it was checked.
+extern void (*g_before_reading_file)(const std::filesystem::path& file);
+
 }  // namespace ormel::pray
