@@ -22,5 +22,10 @@ start_wine_session "$PWD/build/windows-gui/wineprefix"
 cmake --workflow --preset windows-gui
 bash packaging/windows/make-packages.sh build/windows-gui build
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/windows-gui/CMakeCache.txt)
+# The ZIP holds exactly the program folder that the installer's test runs.
+unpacked=$(mktemp -d)
+(cd "$unpacked" && cmake -E tar xf "$OLDPWD/build/Ormel-$version-Windows.zip")
+diff -r build/windows-gui/packages/Ormel "$unpacked/Ormel"
+rm -rf "$unpacked"
 bash tests/install/windows_setup_test.sh "build/Ormel-$version-Setup.exe" build/windows-gui/packages/Ormel \
     build/windows-gui/tests/ui_tests.exe
