@@ -74,17 +74,20 @@ check_authors_files() { # when
         fail "$1: the author's files changed"
 }
 
-authors=$(mktemp)
-trap 'rm -f "$authors"' EXIT
+authors=$(mktemp) log=$(mktemp)
+trap 'rm -f "$authors" "$log"' EXIT
 
 echo "Installer under Wine ($installed_windows):"
 timed install wine "$setup" /S
 check_program_installed "install"
 diff -r -x Uninstall.exe "$source_folder" "$installed" || fail "install: more than the program folder"
 
-window_test=$(ORMEL_UI_TEST_CLASS=InstalledFolderTest ORMEL_TEST_PROGRAM_FOLDER=$installed_windows \
-    ORMEL_TEST_IN_PLACE=1 QT_QPA_PLATFORM=windows LC_ALL=C.UTF-8 wine "$ui_tests" 2>&1) ||
-    fail "the example did not build in the installed folder: $window_test"
+build_example_in_place() {
+    ORMEL_UI_TEST_CLASS=InstalledFolderTest ORMEL_TEST_PROGRAM_FOLDER=$installed_windows \
+        ORMEL_TEST_IN_PLACE=1 QT_QPA_PLATFORM=windows LC_ALL=C.UTF-8 wine "$ui_tests" >"$log" 2>&1 ||
+        fail "the example did not build in the installed folder: $(cat "$log")"
+}
+timed "example built in the installed folder" build_example_in_place
 [ "$(head -c 4 "$installed/Lantern.agent" 2>/dev/null)" = PRAY ] || fail "no Lantern.agent built"
 
 add_authors_files
