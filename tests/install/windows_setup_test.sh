@@ -34,7 +34,8 @@ windows_folder() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 installed_windows="$(windows_folder LOCALAPPDATA)\\Programs\\Ormel Compiler"
 installed=$(winepath -u "$installed_windows" 2>/dev/null)
 installed=${installed%/}
-shortcut="$(winepath -u "$(windows_folder APPDATA)" 2>/dev/null)/Microsoft/Windows/Start Menu/Programs/Ormel Compiler.lnk"
+start_menu="$(winepath -u "$(windows_folder APPDATA)" 2>/dev/null)/Microsoft/Windows/Start Menu"
+shortcut="$start_menu/Programs/Ormel Compiler.lnk"
 
 # An earlier run's install is gone first.
 rm -rf "$installed" "$shortcut"
