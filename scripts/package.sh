@@ -16,7 +16,8 @@ tar -tvzf "$archive"
 
 contents=$(tar -tzf "$archive")
 absent=0
-for entry in Ormel/ormel Ormel/ormel-pray Ormel/ormel-help.html \
+for entry in Ormel/ormel Ormel/ormel-pray Ormel/ormel-help.html Ormel/LICENSE Ormel/NOTICES.txt \
+    Ormel/licenses/LGPL-3.0.txt Ormel/licenses/GPL-3.0.txt Ormel/licenses/FTL.txt \
     Ormel/examples/Lantern/Lantern.txt Ormel/examples/Lantern/lantern.cos \
     Ormel/examples/Lantern/lantern.c16 Ormel/examples/Lantern/glow.wav \
     Ormel/desktop/install-desktop-entry.sh Ormel/desktop/ormel-compiler.desktop.in \

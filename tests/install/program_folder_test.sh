@@ -27,8 +27,9 @@ install_into_empty_folder() {
 # nothing in bin/ or share/.
 check_layout() {
     local expected actual
-    expected=$(printf '%s\n' desktop examples ormel ormel-help.html ormel-pray)
-    actual=$(ls -1 "$folder")
+    expected=$(printf '%s\n' LICENSE NOTICES.txt desktop examples licenses ormel ormel-help.html \
+        ormel-pray)
+    actual=$(ls -1 "$folder" | LC_ALL=C sort)
     [ "$actual" = "$expected" ] || fail "program folder holds: $(echo "$actual" | tr '\n' ' ')"
 
     [ -x "$folder/ormel" ] || fail "ormel is not an executable file"
@@ -37,6 +38,9 @@ check_layout() {
         fail "ormel-help.html beside ormel differs from help/ormel-help.html"
 
     local file
+    for file in LICENSE NOTICES.txt licenses/LGPL-3.0.txt licenses/GPL-3.0.txt licenses/FTL.txt; do
+        cmp -s "$folder/$file" "$source_dir/$file" || fail "$file is missing or differs"
+    done
     for file in Lantern.txt lantern.cos lantern.c16 glow.wav; do
         cmp -s "$folder/examples/Lantern/$file" "$source_dir/examples/Lantern/$file" ||
             fail "examples/Lantern/$file is missing or differs"
