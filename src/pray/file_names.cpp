@@ -1,33 +1,13 @@
 #include "pray/file_names.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+
+#include "platform/text_encoding.h"
 
 namespace ormel::pray {
 
 namespace {
-
-// Windows-1252's characters for the bytes 0x80 to 0x9F; the five bytes that
-// it leaves undefined stand for the control character of the same number, as
-// Windows reads them.
-constexpr std::array<char16_t, 32> kCp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::u8string& out, char16_t code) {
-    if (code < 0x80) {
-        out += static_cast<char8_t>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char8_t>(0xC0 | (code >> 6));
-        out += static_cast<char8_t>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char8_t>(0xE0 | (code >> 12));
-        out += static_cast<char8_t>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char8_t>(0x80 | (code & 0x3F));
-    }
-}
 
 std::string UpperCase(std::string_view text) {
     std::string upper(text);
@@ -49,16 +29,12 @@ bool IsReservedOnWindows(std::string_view name) {
 }  // namespace
 
 std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
-    std::u8string text;
-    if (utf8) {
-        text.assign(name.begin(), name.end());
-    } else {
-        for (const char c : name) {
-            const auto byte = static_cast<unsigned char>(c);
-            AppendUtf8(text, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
-        }
-    }
-    return std::filesystem::path(text);
+    const std::string text = NameText(name, utf8);
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string NameText(std::string_view name, bool utf8) {
+    return utf8 ? std::string(name) : FromAnsiCodePage(name);
 }
 
 std::optional<std::string> UnsafeFileNameReason(std::string_view name) {

@@ -253,8 +253,9 @@ CheckedFile CheckFile(const Source& source, const FileReference& file,
                       const fs::path& document_folder) {
     const fs::path path = document_folder / PathFromNameBytes(file.name, source.utf8);
     auto fail = [&](const std::string& why) {
-        throw SourceError(source.document, file.at.line, file.at.column,
-                          "the file " + QuoteSourceString(file.name) + " " + why);
+        throw SourceError(
+            source.document, file.at.line, file.at.column,
+            "the file " + QuoteSourceString(NameText(file.name, source.utf8)) + " " + why);
     };
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
@@ -372,7 +373,8 @@ void WritePackage(const Source& source, const fs::path& document_folder, const f
             MemorySource data(payload);
             package.WriteBlock(block.type, block.name, data, payload.size(), level);
         } else {
-            FileSource data(inline_file->path, QuoteSourceString(block.file.name));
+            FileSource data(inline_file->path,
+                            QuoteSourceString(NameText(block.file.name, source.utf8)));
             package.WriteBlock(block.type, block.name, data, inline_file->size, level);
             ++inline_file;
         }

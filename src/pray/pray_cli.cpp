@@ -111,8 +111,10 @@ void CheckFits(const CommandLine& line) {
     if (line.command == "build" && line.force) throw UsageError("--force is for unpack only");
 }
 
+// Arguments are UTF-8 (ormel-pray's main makes them so on Windows); a path
+// made from a plain string would read them in the ANSI code page there.
 fs::path PathFromArgument(const std::string& argument) {
-    return fs::path(argument);
+    return fs::path(std::u8string(argument.begin(), argument.end()));
 }
 
 void Build(const CommandLine& line, std::ostream& err) {
@@ -127,7 +129,8 @@ void List(const CommandLine& line, std::ostream& out) {
     const fs::path package = PathFromArgument(line.operands[0]);
     std::ifstream in(package, std::ios::binary);
     if (!in) throw Error("cannot open the package " + line.operands[0]);
-    ListPackage(in, package.filename().string(), out);
+    const std::u8string name = package.filename().u8string();
+    ListPackage(in, std::string(name.begin(), name.end()), out);
 }
 
 void Unpack(const CommandLine& line) {
