@@ -74,6 +74,10 @@ std::string FromAnsiCodePage(std::string_view bytes) {
     return WideToUtf8(AnsiToWide(bytes));
 }
 
+bool IsDoubleByteLead(char byte) {
+    return IsDBCSLeadByte(static_cast<BYTE>(byte)) != 0;
+}
+
 // A character the code page holds comes back unchanged from a round trip
 // through it; one that it does not comes back as "?".
 std::optional<std::string> FirstCharacterOutsideCodePage(std::string_view utf8) {
@@ -160,6 +164,10 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos) {
 
 unsigned AnsiCodePage() {
     return 1252;
+}
+
+bool IsDoubleByteLead(char) {
+    return false;
 }
 
 std::string ToAnsiCodePage(std::string_view utf8) {

@@ -26,6 +26,12 @@ std::optional<std::string> FirstCharacterOutsideCodePage(std::string_view utf8);
 // character of the same number, as Windows reads them.
 std::string FromAnsiCodePage(std::string_view bytes);
 
+// Whether the byte opens a character of two bytes in the code page, whose
+// second byte may be a backslash ("\x83\x5C" is the katakana "so" in code
+// page 932). Only the double-byte code pages of Windows (932, 936, 949, 950)
+// have such bytes; Windows-1252 has none.
+bool IsDoubleByteLead(char byte);
+
 #ifdef _WIN32
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);

@@ -37,15 +37,18 @@ std::string NameText(std::string_view name, bool utf8) {
     return utf8 ? std::string(name) : FromAnsiCodePage(name);
 }
 
-std::optional<std::string> UnsafeFileNameReason(std::string_view name) {
+std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes) {
+    // Judged as the name that the file will have: in a double-byte code page
+    // a backslash byte may be the second half of a letter.
+    const std::string name = NameText(name_bytes);
     if (name.empty()) return "an empty name";
     if (name == "." || name == "..") return "a name that stands for a folder";
     if (std::any_of(name.begin(), name.end(),
                     [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
         return "a name holding a control character";
     }
-    if (name.find_first_of("/\\") != std::string_view::npos) return "a path, not a plain name";
-    if (name.find_first_of(":*?\"<>|") != std::string_view::npos) {
+    if (name.find_first_of("/\\") != std::string::npos) return "a path, not a plain name";
+    if (name.find_first_of(":*?\"<>|") != std::string::npos) {
         return "a character that Windows does not allow in names (: * ? \" < > |)";
     }
     if (name.back() == '.' || name.back() == ' ') {

@@ -19,7 +19,7 @@ std::string NameText(std::string_view name, bool utf8 = false);
 
 // Why a block's name cannot be a file's name inside a folder (a path of more
 // than one part, a parent folder, a drive, a name Windows reserves, a
-// control character), or nothing when it can.
-std::optional<std::string> UnsafeFileNameReason(std::string_view name);
+// control character), or nothing when it can. The name is bytes as above.
+std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes);
 
 }  // namespace ormel::pray

@@ -5,13 +5,14 @@
 # folder whose path also holds "Ł", which none of them can write. It builds;
 # unpacking writes the files under their names again, and the unpacked
 # document builds the same package. Messages name the files in UTF-8.
+# The name in 932 holds a letter whose second byte is a backslash.
 #   pray_code_page.sh WINE ORMEL_PRAY_EXE
 set -euo pipefail
 wine=$1
 pray=$2
 case "${LC_ALL:-}" in
     ru_RU.UTF-8) page=CP1251 name=Фонарь ;;
-    ja_JP.UTF-8) page=CP932 name=ランタン ;;
+    ja_JP.UTF-8) page=CP932 name=ソーラーランタン ;;
     C.UTF-8) page=CP1252 name=Lanterné ;;
     *) echo "LC_ALL=${LC_ALL:-} has no case here" >&2; exit 1 ;;
 esac
