@@ -488,9 +488,16 @@ std::string QuoteSourceString(std::string_view bytes) {
     std::string quoted = "\"";
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const char c = bytes[i];
+        // A lead byte keeps its second half; without one it is escaped, so
+        // that a reader does not pair it with the escape that may follow.
         if (OpensDoubleByteCharacter(bytes.substr(i))) {
             quoted += bytes.substr(i, 2);
             ++i;
+            continue;
+        }
+        if (IsDoubleByteLead(c)) {
+            quoted += '\\';
+            quoted += c;
             continue;
         }
         switch (c) {

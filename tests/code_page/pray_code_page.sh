@@ -26,8 +26,14 @@ folder="$work/Łukasz $name"
 mkdir -p "$folder"
 printf 'glow' >"$folder/$name.wav"
 printf 'scrp' >"$folder/$name.cos"
-printf '"en-GB"\r\ngroup AGNT "%s"\r\n"Script Count" 1\r\n"Script 1" @ "%s.cos"\r\n%s\r\n' \
-    "$name" "$name" "inline FILE \"$name.wav\" \"$name.wav\"" | iconv -f UTF-8 -t "$page" >"$folder/$name.txt"
+document() {
+    printf '"en-GB"\r\ngroup AGNT "%s"\r\n"Script Count" 1\r\n"Script 1" @ "%s.cos"\r\n' \
+        "$name" "$name" | iconv -f UTF-8 -t "$page"
+    # A lone lead byte of 932 before a double quote, which unpack must keep apart.
+    printf '"Lone" "\\\x83\\""\r\n'
+    printf 'inline FILE "%s.wav" "%s.wav"\r\n' "$name" "$name" | iconv -f UTF-8 -t "$page"
+}
+document >"$folder/$name.txt"
 at() { printf 'Z:%s' "$1"; }  # the path as Wine's programs see it
 
 "$wine" "$pray" "$(at "$folder/$name.txt")" -o "$(at "$folder/$name.agent")"
