@@ -50,15 +50,13 @@ TEST_F(FileSystemTest, TextIsWrittenInTheCodePageWithoutByteOrderMark) {
         {"caf\xC3\xA9 \xE2\x82\xAC \xC2\xA0\xC3\xBF", "caf\xE9 \x80 \xA0\xFF"},  // café € nbsp ÿ
         {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"},                              // curly quotes
         {"\xC4\x81 \xE2\x88\x9E \xE4\xB8\xAD", "? ? ?"},                         // ā ∞ 中
-        // The five holes of 1252 stand for the control characters.
-        {"\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", "\x81\x8D\x8F\x90\x9D"},
+        {"\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", "\x81\x8D\x8F\x90\x9D"},  // 1252's five holes
 #ifndef _WIN32
         {"a\xC3 \xFF \xC0\xAF", "a? ? ?"},  // malformed UTF-8, by our own decoder
 #endif
     };
-    for (const auto& [utf8, bytes] : cases) {
+    for (const auto& [utf8, bytes] : cases) {  // there, and back where nothing was lost
         EXPECT_EQ(ToAnsiCodePage(utf8), bytes) << utf8;
-        // And back, where nothing was lost.
         EXPECT_EQ(std::strchr(bytes, '?') ? utf8 : FromAnsiCodePage(bytes), utf8);
     }
     TextStream stream = fso.CreateTextFile(At("a.txt"));  // emptied first

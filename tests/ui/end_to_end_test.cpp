@@ -236,7 +236,6 @@ class WindowsBehaviourTest : public WindowTest {
                 bench.messages,
                 QStringList{QString::fromStdString(name + ".agent was created successfully.")});
             QVERIFY(document.find("group AGNT \"" + bytes + "\"\r\n") != std::string::npos);
-            QVERIFY(document.find("inline FILE \"" + bytes + ".wav\"") != std::string::npos);
             if (bundled) {
                 const ReadBlock file = ReadBlocks(bench.program / FromUtf8(name + ".agent")).back();
                 QCOMPARE(file.name, bytes + ".wav");
