@@ -24,12 +24,14 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev)
 # What the tests and benchmarks add (desktop-file-validate checks the menu entry).
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
-# The Windows leg: the cross-compiler and Wine to run its results.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev)
+# The Windows leg: the cross-compiler and Wine to run its results, and the
+# locales that give Wine other ANSI code pages.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w64-dev locales)
 # The fuzzers: clang with libFuzzer and the sanitizers' run-time.
 FUZZ_PACKAGES=(cmake ninja-build clang-14 libclang-rt-14-dev zlib1g-dev)
 # The Windows program: its window tests run under Wine on an Xvfb display.
-WINDOWS_GUI_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev xvfb xauth fonts-wine qt6-base-dev)
+WINDOWS_GUI_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev xvfb xauth fonts-wine qt6-base-dev
+    locales)
 # The Windows packages: the installer is built with NSIS.
 WINDOWS_RELEASE_PACKAGES=(nsis)
 # Building Qt for Windows from Debian's source package (scripts/qt-windows.sh).

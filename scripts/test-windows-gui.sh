@@ -16,6 +16,7 @@ source scripts/deps.sh
 source scripts/wine-session.sh
 ensure_packages cmake ninja-build "${WINDOWS_PACKAGES[@]}" "${WINDOWS_GUI_PACKAGES[@]}" \
     "${WINDOWS_RELEASE_PACKAGES[@]}"
+ensure_locales ru_RU.UTF-8 ja_JP.UTF-8
 ORMEL_QT_WINDOWS=$(bash scripts/qt-windows.sh)
 export ORMEL_QT_WINDOWS
 start_wine_session "$PWD/build/windows-gui/wineprefix"

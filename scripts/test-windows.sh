@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 source scripts/deps.sh
 source scripts/wine-prefix.sh
 ensure_packages cmake ninja-build "${WINDOWS_PACKAGES[@]}"
+ensure_locales ru_RU.UTF-8 ja_JP.UTF-8
 cmake --preset windows
 cmake --build --preset windows -j2
 # The test preset runs the tests in this prefix.

@@ -7,6 +7,7 @@
 #include "agent/pray_source_writer.h"
 #include "platform/paths.h"
 #include "platform/program_location.h"
+#include "platform/text_encoding.h"
 
 namespace ormel {
 
@@ -88,6 +89,36 @@ void RefuseEmptyName(std::string_view name) {
     if (name.empty()) throw BuildRefused("the agent has no name");
 }
 
+// The document is written in the system's code page; a character that it
+// cannot hold would reach the document as another one, and the builder would
+// look for files that are not there. Such a value is refused before anything
+// is written, naming its field and the character.
+void RefuseCharacterOutsideCodePage(const std::string& what, std::string_view value) {
+    if (const auto character = FirstCharacterOutsideCodePage(value)) {
+        throw BuildRefused("the " + what + " holds \"" + *character +
+                           "\", which the system's code page (" + std::to_string(AnsiCodePage()) +
+                           ") cannot write");
+    }
+}
+
+void RefuseValuesOutsideCodePage(const AgentDescription& description) {
+    const std::pair<std::string, std::string> values[] = {
+        {"agent name", description.Name()},
+        {"script name", description.COS_File()},
+        {"image name", description.Image() + description.Image_Ext()},
+        {"animation", description.Animation()},
+        {"bio-energy value", description.Bioenergy()},
+        {"remove script", description.Remove_Script()},
+    };
+    for (const auto& [what, value] : values) RefuseCharacterOutsideCodePage(what, value);
+    for (int n = 1; n <= kSlotCount; ++n) {
+        const FileSlot& slot = description.Files(n);
+        if (!slot.Used()) continue;
+        RefuseCharacterOutsideCodePage("file name of row " + std::to_string(n),
+                                       slot.File() + slot.File_Ext());
+    }
+}
+
 void AddDeletion(std::vector<std::string>& deletions, std::string path) {
     const bool listed = std::any_of(deletions.begin(), deletions.end(), [&](const std::string& p) {
         return SamePathSpelling(p, path);
@@ -100,6 +131,7 @@ BuildPlan PlanBuild(const AgentDescription& description, const std::string& prog
     plan.name = description.Name();
     RefuseEmptyName(plan.name);
     RefuseUnsafeName("agent name", plan.name);
+    RefuseValuesOutsideCodePage(description);
     const std::string agent_folder = JoinPath({program, plan.name});
     const std::string document_name = plan.name + std::string(kDocumentExt);
     plan.document = JoinPath({agent_folder, document_name});

@@ -1,7 +1,6 @@
 #include "pray/file_names.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 
 #ifdef _WIN32
@@ -11,30 +10,11 @@
 #include <wctype.h>
 #endif
 
+#include "platform/text_encoding.h"
+
 namespace ormel::pray {
 
 namespace {
-
-// Windows-1252's characters for the bytes 0x80 to 0x9F; the five bytes that
-// it leaves undefined stand for the control character of the same number, as
-// Windows reads them.
-constexpr std::array<char16_t, 32> kCp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::u8string& out, char16_t code) {
-    if (code < 0x80) {
-        out += static_cast<char8_t>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char8_t>(0xC0 | (code >> 6));
-        out += static_cast<char8_t>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char8_t>(0xE0 | (code >> 12));
-        out += static_cast<char8_t>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char8_t>(0x80 | (code & 0x3F));
-    }
-}
 
 std::string UpperCase(std::string_view text) {
     std::string upper(text);
@@ -76,27 +56,26 @@ std::u32string UpperCaseName(std::string_view utf8) {
 }  // namespace
 
 std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
-    std::u8string text;
-    if (utf8) {
-        text.assign(name.begin(), name.end());
-    } else {
-        for (const char c : name) {
-            const auto byte = static_cast<unsigned char>(c);
-            AppendUtf8(text, byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : byte);
-        }
-    }
-    return std::filesystem::path(text);
+    const std::string text = NameText(name, utf8);
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-std::optional<std::string> UnsafeFileNameReason(std::string_view name) {
+std::string NameText(std::string_view name, bool utf8) {
+    return utf8 ? std::string(name) : FromAnsiCodePage(name);
+}
+
+std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes) {
+    // Judged as the name that the file will have: in a double-byte code page
+    // a backslash byte may be the second half of a letter.
+    const std::string name = NameText(name_bytes);
     if (name.empty()) return "an empty name";
     if (name == "." || name == "..") return "a name that stands for a folder";
     if (std::any_of(name.begin(), name.end(),
                     [](unsigned char c) { return c < 0x20 || c == 0x7F; })) {
         return "a name holding a control character";
     }
-    if (name.find_first_of("/\\") != std::string_view::npos) return "a path, not a plain name";
-    if (name.find_first_of(":*?\"<>|") != std::string_view::npos) {
+    if (name.find_first_of("/\\") != std::string::npos) return "a path, not a plain name";
+    if (name.find_first_of(":*?\"<>|") != std::string::npos) {
         return "a character that Windows does not allow in names (: * ? \" < > |)";
     }
     if (name.back() == '.' || name.back() == ' ') {

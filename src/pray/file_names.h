@@ -9,13 +9,18 @@
 namespace ormel::pray {
 
 // The path that a name in a document or package stands for: its bytes are
-// Windows-1252 text, or UTF-8 when utf8 is set.
+// text in the code page that the form writes documents in (the system's ANSI
+// code page on Windows, Windows-1252 elsewhere), or UTF-8 when utf8 is set
+// (a document that starts with a UTF-8 byte-order mark).
 std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8 = false);
+
+// The same name as UTF-8 text, as messages show it.
+std::string NameText(std::string_view name, bool utf8 = false);
 
 // Why a block's name cannot be a file's name inside a folder (a path of more
 // than one part, a parent folder, a drive, a name Windows reserves, a
-// control character), or nothing when it can.
-std::optional<std::string> UnsafeFileNameReason(std::string_view name);
+// control character), or nothing when it can. The name is bytes as above.
+std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes);
 
 // Compares two file names as Windows does: ordinal, ignoring case over all
 // of Unicode (each character's simple upper case). Less than, equal to or

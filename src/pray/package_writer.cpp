@@ -302,8 +302,9 @@ CheckedFile CheckFile(const Source& source, const FileReference& file,
                       const fs::path& document_folder, Source* warn_into = nullptr) {
     fs::path path = document_folder / PathFromNameBytes(file.name, source.utf8);
     auto fail = [&](const std::string& why) {
-        throw SourceError(source.document, file.at.line, file.at.column,
-                          "the file " + QuoteSourceString(file.name) + " " + why);
+        throw SourceError(
+            source.document, file.at.line, file.at.column,
+            "the file " + QuoteSourceString(NameText(file.name, source.utf8)) + " " + why);
     };
     std::error_code error;
     fs::file_status status = fs::status(path, error);
@@ -428,7 +429,8 @@ void WritePackage(Source& source, const fs::path& document_folder, const fs::pat
             package.WriteBlock(block.type, block.name, data, payload.size(), level);
         } else {
             if (g_before_reading_file) g_before_reading_file(inline_file->path);
-            FileSource data(inline_file->path, QuoteSourceString(block.file.name));
+            FileSource data(inline_file->path,
+                            QuoteSourceString(NameText(block.file.name, source.utf8)));
             package.WriteBlock(block.type, block.name, data, inline_file->size, level);
             ++inline_file;
         }

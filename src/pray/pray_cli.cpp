@@ -130,8 +130,10 @@ void CheckFits(const CommandLine& line) {
     if (line.command == "build" && line.force) throw UsageError("--force is for unpack only");
 }
 
+// Arguments are UTF-8 (ormel-pray's main makes them so on Windows); a path
+// made from a plain string would read them in the ANSI code page there.
 fs::path PathFromArgument(const std::string& argument) {
-    return fs::path(argument);
+    return fs::path(std::u8string(argument.begin(), argument.end()));
 }
 
 std::size_t EditDistance(std::string_view a, std::string_view b) {

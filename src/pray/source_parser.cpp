@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 
+#include "platform/text_encoding.h"
 #include "pray/errors.h"
 
 namespace ormel::pray {
@@ -12,6 +13,15 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 127;
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// In the double-byte code pages of Windows the second byte of a character
+// may be a backslash, which is then no escape: the two bytes stay together.
+// A second byte is never below 0x40, so a quote or a line end after a lead
+// byte still counts as such.
+bool OpensDoubleByteCharacter(std::string_view text) {
+    return text.size() >= 2 && IsDoubleByteLead(text[0]) &&
+           static_cast<unsigned char>(text[1]) >= 0x40;
+}
 
 enum class TokenKind { Word, String, At, LineEnd, DocumentEnd };
 
@@ -49,7 +59,10 @@ std::string Found(const Token& token) {
 
 class Lexer {
   public:
-    Lexer(std::string_view text, const std::string& document) : text_(text), document_(document) {}
+    // utf8: the document started with a UTF-8 byte-order mark; otherwise it
+    // is in the code page, whose double-byte characters stay whole.
+    Lexer(std::string_view text, const std::string& document, bool utf8)
+        : text_(text), document_(document), utf8_(utf8) {}
 
     Token Next() {
         SkipBlanksAndComments();
@@ -125,6 +138,9 @@ class Lexer {
             if (c == '\\' && offset_ + 1 < text_.size() && text_[offset_ + 1] != '\n') {
                 token.text += Unescaped(text_[offset_ + 1]);
                 Advance(2);
+            } else if (!utf8_ && OpensDoubleByteCharacter(text_.substr(offset_))) {
+                token.text += text_.substr(offset_, 2);
+                Advance(2);
             } else {
                 token.text += c;
                 Advance(1);
@@ -158,6 +174,7 @@ class Lexer {
 
     std::string_view text_;
     const std::string& document_;
+    bool utf8_;
     std::size_t offset_ = 0;
     SourcePosition position_;
 };
@@ -180,7 +197,8 @@ using GivenValue = std::pair<TokenKind, std::string>;
 
 class Parser {
   public:
-    Parser(std::string_view text, const std::string& document) : lexer_(text, document) {
+    Parser(std::string_view text, const std::string& document, bool utf8)
+        : lexer_(text, document, utf8) {
         source_.document = document;
     }
 
@@ -478,7 +496,7 @@ std::string Source::Describe(const SourceWarning& warning) const {
 Source ParseSource(std::string_view text, const std::string& document) {
     const bool utf8 = text.starts_with(kUtf8ByteOrderMark);
     if (utf8) text.remove_prefix(kUtf8ByteOrderMark.size());
-    Source source = Parser(text, document).Parse();
+    Source source = Parser(text, document, utf8).Parse();
     source.utf8 = utf8;
     for (const BlockSource& block : source.blocks) {
         if (block.is_group) AgentChecks(block, source).Run();
@@ -488,7 +506,20 @@ Source ParseSource(std::string_view text, const std::string& document) {
 
 std::string QuoteSourceString(std::string_view bytes) {
     std::string quoted = "\"";
-    for (char c : bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        // A lead byte keeps its second half; without one it is escaped, so
+        // that a reader does not pair it with the escape that may follow.
+        if (OpensDoubleByteCharacter(bytes.substr(i))) {
+            quoted += bytes.substr(i, 2);
+            ++i;
+            continue;
+        }
+        if (IsDoubleByteLead(c)) {
+            quoted += '\\';
+            quoted += c;
+            continue;
+        }
         switch (c) {
             case '"':
                 quoted += "\\\"";

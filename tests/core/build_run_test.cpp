@@ -228,6 +228,11 @@ const BuildCase kBuildCases[] = {
     {"ScriptLeadingUp", [](Bench& b) { b.agent.cos_file = "..\\lantern"; }, nullptr, kFails, ""},
     {"SlotLeadingUp", [](Bench& b) { b.agent.Use(5, "../glow", ".wav"); }, nullptr, kFails, ""},
     {"EmptyName", Named(""), nullptr, kFails, "", "the agent has no name"},
+    // So does a character that the code page cannot write (here 1252).
+    {"NameOutsideTheCodePage", Named("\xC5\x81ukasz"), nullptr, kFails, "",
+     "the agent name holds \"\xC5\x81\", which the system's code page (1252) cannot write"},
+    {"SlotOutsideTheCodePage", [](Bench& b) { b.agent.Use(5, "glow\xE2\x88\x9E", ".wav"); },
+     nullptr, kFails, "", "the file name of row 5 holds \"\xE2\x88\x9E\""},
 };
 
 class BuildRun : public TestWithParam<BuildCase> {};

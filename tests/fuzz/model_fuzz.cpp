@@ -265,6 +265,11 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
         uncategorised |= form.chosen[size_t(kExt1 + s)] < 0;
         copies.push_back({name + "/" + file, file});
     }
+    // So is a value, of a used slot or another field, that code page 1252
+    // cannot write: of the texts typed here, those outside Latin-1 ("日本").
+    for (int f = 0; f <= 18; ++f)
+        refused |= (f < kFile1 || f >= kExt1 + 6 || form.check[size_t((f - kFile1) % 6)] == 1) &&
+                   QString::fromLatin1(form.text[f].toLatin1()) != form.text[f];
     copies.push_back({name + "/" + script, script});
     copies.push_back({document, name + ".txt"});
     if (refused) return p;

@@ -6,6 +6,7 @@
 #include <QOperatingSystemVersion>
 #include <QPushButton>
 #include <filesystem>
+#include <map>
 
 #include "agent/build_run.h"
 #include "pray/pray_test_support.h"
@@ -31,11 +32,11 @@ const fs::path kExample = FromUtf8(ORMEL_EXAMPLE_FOLDER);
 // still open is marked as such.
 class Workbench : public ShownMainWindow {
   public:
-    // A fresh program folder, its path holding blanks, with the stand-in as
-    // PRAY.exe and the example agent's files in Lantern; or one that is
-    // `ready`, with its own bundled builder.
-    explicit Workbench(const fs::path& ready = {})
-        : program(ready.empty() ? folder.path() / "My Agents" / "Ormel program" : ready) {
+    // A fresh program folder below `parent`, its path holding blanks, with
+    // the stand-in as PRAY.exe and the example agent's files in Lantern; or
+    // one that is `ready`, with its own bundled builder.
+    explicit Workbench(const fs::path& ready = {}, const std::string& parent = "My Agents")
+        : program(ready.empty() ? folder.path() / FromUtf8(parent) / "Ormel program" : ready) {
         if (ready.empty()) {
             fs::create_directories(agent());
             InstallStandIn(program, "");
@@ -202,27 +203,51 @@ class WindowsBehaviourTest : public WindowTest {
             QVERIFY2(std::ranges::count(run.files_beside, std::string(file)), file);
     }
 
-    // The document is written in code page 1252 (the ANSI code page here and
-    // under Wine): "é" is the one byte E9, in the name and the file names.
-    void writes_the_document_in_code_page_1252() {
-        const std::string name = "Lant\xC3\xA9rn";  // Lantérn
-        Workbench bench;
-        const fs::path agent = bench.program / FromUtf8(name);
-        fs::rename(bench.agent(), agent);
-        bench.FillInLantern();
-        // Typed as the keyboard gives it: "é" comes as its own key with text.
-        bench.Type("field_Name", "Lant");
-        QTest::sendKeyEvent(QTest::Click, bench.Find("field_Name"), Qt::Key_Eacute,
-                            QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);
-        QTest::keyClicks(bench.Find("field_Name"), "rn");
-        std::string document;
-        bench.at_message = [&] { document = ReadBytes(agent / FromUtf8(name + ".txt")); };
-        bench.Build();
-        QCOMPARE(bench.messages,
-                 QStringList{QString::fromUtf8(name.c_str()) + ".agent was created successfully."});
-        QVERIFY(document.find("group AGNT \"Lant\xE9rn\"\r\n") != std::string::npos);
-        QCOMPARE(StandInRuns(bench.program).at(0).arguments,
-                 Names{ToUtf8(agent / FromUtf8(name + ".txt"))});
+    // The document is written in the ANSI code page, ORMEL_TEST_CODE_PAGE (by
+    // default 1252, Wine's under C.UTF-8): the agent and a file named in its
+    // letters, typed as the keyboard gives them, in a folder whose path also
+    // holds "Ł", which none of these code pages can write. The stand-in and
+    // the bundled builder, which reads the file names in that code page, build.
+    // The name in 932 holds "\x83\x5C", whose second byte is a backslash.
+    void builds_an_agent_named_in_the_ansi_code_page() {
+        const std::map<QString, std::pair<std::string, std::string>> names{
+            {"1252", {"Lant\xC3\xA9rn", "Lant\xE9rn"}},
+            {"1251",
+             {"\xD0\xA4\xD0\xBE\xD0\xBD\xD0\xB0\xD1\x80\xD1\x8C", "\xD4\xEE\xED\xE0\xF0\xFC"}},
+            {"932",
+             {"\xE3\x82\xBD\xE3\x83\xBC\xE3\x83\xA9\xE3\x83\xBC\xE3\x83\xA9\xE3\x83\xB3\xE3\x82\xBF"
+              "\xE3\x83\xB3",
+              "\x83\x5C\x81\x5B\x83\x89\x81\x5B\x83\x89\x83\x93\x83\x5E\x83\x93"}}};
+        const auto& [name, bytes] = names.at(qEnvironmentVariable("ORMEL_TEST_CODE_PAGE", "1252"));
+        for (const bool bundled : {false, true}) {
+            Workbench bench({}, "\xC5\x81ukasz " + name);
+            if (bundled) fs::remove(bench.program / "PRAY.exe");
+            const fs::path agent = bench.program / FromUtf8(name);
+            fs::rename(bench.agent(), agent);
+            fs::rename(agent / "glow.wav", agent / FromUtf8(name + ".wav"));
+            bench.FillInLantern();
+            for (const char* field : {"field_Name", "field_File_5"}) {
+                bench.Type(field, "");
+                for (const QChar letter : QString::fromStdString(name))
+                    QTest::sendKeyEvent(QTest::Click, bench.Find(field), Qt::Key_unknown,
+                                        QString(letter), {});
+            }
+            std::string document;
+            bench.at_message = [&] { document = ReadBytes(agent / FromUtf8(name + ".txt")); };
+            bench.Build();
+            QCOMPARE(
+                bench.messages,
+                QStringList{QString::fromStdString(name + ".agent was created successfully.")});
+            QVERIFY(document.find("group AGNT \"" + bytes + "\"\r\n") != std::string::npos);
+            if (bundled) {
+                const ReadBlock file = ReadBlocks(bench.program / FromUtf8(name + ".agent")).back();
+                QCOMPARE(file.name, bytes + ".wav");
+                QCOMPARE(file.bytes, ReadBytes(kExample / "glow.wav"));
+            } else {
+                QCOMPARE(StandInRuns(bench.program).at(0).arguments,
+                         Names{ToUtf8(agent / FromUtf8(name + ".txt"))});
+            }
+        }
     }
 
     // Help's launcher keeps a program path with blanks whole, as Internet
