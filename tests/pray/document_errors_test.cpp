@@ -19,6 +19,9 @@ void AddCaseFiles(const fs::path& folder) {
     WriteBytes(folder / "NestJungles.cos", "nest");
     WriteBytes(folder / "Two.cos", "two");
     WriteBytes(folder / "TWO.cos", "TWO");  // on Windows the same file: no case- cases run
+    WriteBytes(folder / "script.cos", "inst\r\n\"quoted\"\\");
+    WriteBytes(folder / "big.txt", std::string(5000, 'x'));
+    WriteBytes(folder / "empty.bin", "");
 }
 
 TEST(PrayDocuments, SayWhatTheirCasesExpect) {

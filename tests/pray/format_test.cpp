@@ -1,8 +1,7 @@
-// The format's test vectors byte for byte, and documents built into packages
-// that read back as the expected blocks.
+// The format's test vectors byte for byte, and the worked example built into
+// the blocks it describes. Documents of every kind of token and value are
+// cases in documents/.
 #include <gtest/gtest.h>
-
-#include <climits>
 
 #include "pray_test_support.h"
 
@@ -26,51 +25,6 @@ TEST(PrayFormat, TestVectors) {
         const fs::path package = folder.path() / ("a" + level + ".agent");
         RunPray({"--level", level, "-o", ToUtf8(package), ToUtf8(folder.path() / "a.pray.txt")});
         EXPECT_EQ(ReadBytes(package), "PRAY" + BlockHeaderBytes("FILE", "a.txt", 3, 3, 0) + "abc");
-    }
-}
-
-// Two documents between them hold every kind of token, comment and value.
-TEST(PrayFormat, DocumentsBuildTheExpectedBlocks) {
-    const std::string repetitive(5000, 'x');
-    const std::string n127(127, 'n');
-    const std::pair<std::string, std::vector<ReadBlock>> documents[] = {
-        {"\xEF\xBB\xBF(- a note -)\"en-GB\" (- x -)\n(- spans\nlines -)group (- "
-         "t -) AGNT "
-         "\"caf\xC3\xA9\"(-c-)\n\"k\"(- -)-5 (- tail\n-)\n",
-         {{"AGNT", "caf\xC3\xA9", {{{"k", -5}}, {}}, ""}}},
-        {Document({"group DSAG \"n\\\"\xE9\x80\"", R"("e" "a\nb\rc\td\"e\\f\qg")",
-                   "\"\x81\" \"\xFF\"", "\"s\" \"\"", "\"max\" 2147483647", "\"min\" -2147483648",
-                   "group abc1 \"g\"", "\"Script_1\" @ \"script.cos\"", "group AGNT \"h\"",
-                   "\"s\"@\"empty.bin\"", "inline FILE \"" + n127 + "\" \"big.txt\"",
-                   "inline GLST \"empty\" \"empty.bin\""}),
-         {{"DSAG",
-           "n\"\xE9\x80",
-           {{{"max", INT_MAX}, {"min", INT_MIN}},
-            {{"e", "a\nb\rc\td\"e\\fqg"}, {"\x81", "\xFF"}, {"s", ""}}},
-           ""},
-          {"abc1",
-           "g",
-           {},
-           std::string("\0\0\0\0\1\0\0\0\x08\0\0\0Script_1\x0F\0\0\0", 24) +
-               "inst\r\n\"quoted\"\\"},
-          {"AGNT", "h", {{}, {{"s", ""}}}, ""},
-          {"FILE", n127, {}, repetitive},
-          {"GLST", "empty", {}, ""}}},
-    };
-    TempFolder folder;
-    WriteBytes(folder.path() / "script.cos", "inst\r\n\"quoted\"\\");
-    WriteBytes(folder.path() / "big.txt", repetitive);
-    WriteBytes(folder.path() / "empty.bin", "");
-    const std::string package = ToUtf8(folder.path() / "out.agent");
-    for (const auto& [text, blocks] : documents) {
-        WriteBytes(folder.path() / "doc.txt", text);
-        for (const std::string level : {"0", "6"}) {
-            const CliRun run =
-                RunPray({"--level", level, "-o", package, ToUtf8(folder.path() / "doc.txt")});
-            EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.err, "");
-            EXPECT_EQ(ReadBlocks(package), blocks) << text;
-        }
     }
 }
 
