@@ -30,6 +30,9 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 googletest libz-mingw-w
 FUZZ_PACKAGES=(cmake ninja-build clang-14 libclang-rt-14-dev zlib1g-dev)
 # The Windows program: its window tests run under Wine on an Xvfb display.
 WINDOWS_GUI_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev xvfb xauth fonts-wine qt6-base-dev)
+# Making the icons from their drawings (scripts/make-icons.sh); the build
+# uses the icons kept in the repository and needs none of these.
+ICON_PACKAGES=(librsvg2-bin icoutils imagemagick)
 # Building Qt for Windows from Debian's source package (scripts/qt-windows.sh).
 QT_SOURCE_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev
     qt6-base-dev-tools xz-utils patch)
