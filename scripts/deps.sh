@@ -22,6 +22,9 @@ ensure_packages() {
 
 # What building the program needs.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev)
+# What running the program adds: xdg-open, through which Help opens the page
+# in the desktop's browser.
+RUN_PACKAGES=(xdg-utils)
 # What the tests and benchmarks add (desktop-file-validate checks the menu entry).
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
 # The Windows leg: the cross-compiler and Wine to run its results.
