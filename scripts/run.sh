@@ -45,6 +45,7 @@ if ! kill -0 "$pid" 2>/dev/null; then
     wait "$pid" || status=$?
     echo "ormel ended at once, with status $status:" >&2
     cat "$log" >&2
+    rm -f "$log"
     exit 1
 fi
 echo "Started ormel (process $pid); its messages go to $log"
