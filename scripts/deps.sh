@@ -22,6 +22,9 @@ ensure_packages() {
 
 # What building the program needs.
 BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev zlib1g-dev)
+# What running the program adds: xdg-open, through which Help opens the page
+# in the desktop's browser.
+RUN_PACKAGES=(xdg-utils)
 # What the tests and benchmarks add (desktop-file-validate checks the menu entry).
 TEST_PACKAGES=(googletest libgtest-dev libgmock-dev libbenchmark-dev desktop-file-utils)
 # The Windows leg: the cross-compiler and Wine to run its results, and the
@@ -34,6 +37,9 @@ WINDOWS_GUI_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 libz-mingw-w64-dev 
     locales)
 # The Windows packages: the installer is built with NSIS.
 WINDOWS_RELEASE_PACKAGES=(nsis)
+# Making the icons from their drawings (scripts/make-icons.sh); the build
+# uses the icons kept in the repository and needs none of these.
+ICON_PACKAGES=(librsvg2-bin icoutils imagemagick)
 # Building Qt for Windows from Debian's source package (scripts/qt-windows.sh).
 QT_SOURCE_BUILD_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev
     qt6-base-dev-tools xz-utils patch)

@@ -21,7 +21,7 @@ for entry in Ormel/ormel Ormel/ormel-pray Ormel/ormel-help.html Ormel/LICENSE Or
     Ormel/examples/Lantern/Lantern.txt Ormel/examples/Lantern/lantern.cos \
     Ormel/examples/Lantern/lantern.c16 Ormel/examples/Lantern/glow.wav \
     Ormel/desktop/install-desktop-entry.sh Ormel/desktop/ormel-compiler.desktop.in \
-    Ormel/desktop/ormel-32.png Ormel/desktop/ormel-48.png; do
+    Ormel/desktop/ormel.svg Ormel/desktop/ormel-16.png Ormel/desktop/ormel-256.png; do
     if ! grep -qxF "$entry" <<<"$contents"; then
         echo "missing from the archive: $entry" >&2
         absent=1

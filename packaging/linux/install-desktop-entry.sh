@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Puts Ormel Compiler into your desktop's application menu: a menu entry that
-# starts ormel in its program folder, and the program's icon at 32 x 32 and
-# 48 x 48. Everything goes into your own data folder ($XDG_DATA_HOME, normally
+# starts ormel in its program folder, and the program's icon at every size
+# from 16 x 16 to 256 x 256 and as a scalable drawing, in the hicolor icon
+# theme. Everything goes into your own data folder ($XDG_DATA_HOME, normally
 # ~/.local/share); nothing outside your home is touched.
 #
 #   bash install-desktop-entry.sh [PROGRAM_FOLDER]
@@ -9,7 +10,7 @@
 # PROGRAM_FOLDER is the folder that holds ormel. Without it, the folder this
 # script was installed into is used (the script lies in its desktop/ folder).
 # Run it again after moving the program folder. To take the entry out again,
-# delete the three files it names at the end.
+# delete the files it names at the end.
 set -euo pipefail
 
 usage() {
@@ -33,7 +34,9 @@ case $folder in
     ;;
 esac
 desktop=$folder/desktop
-for file in ormel-compiler.desktop.in ormel-32.png ormel-48.png; do
+# The icon's sizes, each drawn for itself (desktop/ormel-SIZE.png).
+sizes=(16 24 32 48 64 128 256)
+for file in ormel-compiler.desktop.in ormel.svg $(printf 'ormel-%s.png ' "${sizes[@]}"); do
     if [ ! -f "$desktop/$file" ]; then
         echo "$desktop/$file is missing; install the program into $folder again." >&2
         exit 1
@@ -64,12 +67,19 @@ try_exec_value=$(entry_string "$program")
 
 data=${XDG_DATA_HOME:-$HOME/.local/share}
 entry=$data/applications/ormel-compiler.desktop
-icon_32=$data/icons/hicolor/32x32/apps/ormel-compiler.png
-icon_48=$data/icons/hicolor/48x48/apps/ormel-compiler.png
+installed=("$entry")
 
-mkdir -p "$(dirname "$entry")" "$(dirname "$icon_32")" "$(dirname "$icon_48")"
-install -m 644 "$desktop/ormel-32.png" "$icon_32"
-install -m 644 "$desktop/ormel-48.png" "$icon_48"
+# Each icon into its folder of the hicolor theme, under the entry's Icon name.
+install_icon() {
+    local from=$1 to=$data/icons/hicolor/$2/apps/ormel-compiler.${1##*.}
+    install -D -m 644 "$from" "$to"
+    installed+=("$to")
+}
+for size in "${sizes[@]}"; do
+    install_icon "$desktop/ormel-$size.png" "${size}x$size"
+done
+install_icon "$desktop/ormel.svg" scalable
+mkdir -p "$(dirname "$entry")"
 
 # The quoted replacements keep "&" in a folder name literal.
 {
@@ -89,6 +99,4 @@ if command -v update-desktop-database >/dev/null; then
 fi
 
 echo "Menu entry for $program:"
-echo "  $entry"
-echo "  $icon_32"
-echo "  $icon_48"
+printf '  %s\n' "${installed[@]}"

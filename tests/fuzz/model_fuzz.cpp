@@ -549,7 +549,7 @@ class Sequence {
         outcome_.successes += expected_.messages[0] != kFailure;
         auto show = [](const std::vector<std::string>& messages) {
             std::string all;
-            for (const auto& m : messages) all += "[" + m.substr(0, 50) + "]";
+            for (const auto& m : messages) all.append("[").append(m, 0, 50).append("]");
             return all;
         };
         Expect(messages_ == expected_.messages,

@@ -48,7 +48,7 @@ check_layout() {
     [ "$(head -c 4 "$folder/examples/Lantern/glow.wav")" = RIFF ] ||
         fail "examples/Lantern/glow.wav is not a RIFF file"
 
-    for file in install-desktop-entry.sh ormel-compiler.desktop.in ormel-32.png ormel-48.png; do
+    for file in install-desktop-entry.sh ormel-compiler.desktop.in ormel.svg; do
         [ -f "$folder/desktop/$file" ] || fail "desktop/$file is missing"
     done
     [ -x "$folder/desktop/install-desktop-entry.sh" ] ||
@@ -91,10 +91,14 @@ check_desktop_entry() {
     else
         fail "no menu entry in $data/applications"
     fi
-    cmp -s "$data/icons/hicolor/32x32/apps/ormel-compiler.png" "$folder/desktop/ormel-32.png" ||
-        fail "no 32 x 32 icon"
-    cmp -s "$data/icons/hicolor/48x48/apps/ormel-compiler.png" "$folder/desktop/ormel-48.png" ||
-        fail "no 48 x 48 icon"
+    # Every size that the icon is drawn at, installed under its own size.
+    local size
+    for size in 16 24 32 48 64 128 256; do
+        cmp -s "$data/icons/hicolor/${size}x$size/apps/ormel-compiler.png" \
+            "$source_dir/packaging/icons/ormel-$size.png" || fail "no $size x $size icon"
+    done
+    cmp -s "$data/icons/hicolor/scalable/apps/ormel-compiler.svg" \
+        "$source_dir/packaging/icons/ormel.svg" || fail "no scalable icon"
     rm -rf "$data"
 }
 

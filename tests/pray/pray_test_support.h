@@ -49,7 +49,8 @@ inline std::vector<ReadBlock> ReadBlocks(const std::filesystem::path& package) {
     pray::PackageReader reader(in, ToUtf8(package.filename()));
     std::vector<ReadBlock> blocks;
     while (reader.Next()) {
-        ReadBlock& block = blocks.emplace_back(reader.header().type, reader.header().name);
+        ReadBlock& block =
+            blocks.emplace_back(ReadBlock{reader.header().type, reader.header().name, {}, {}});
         if (pray::IsTagBlockType(block.type)) {
             block.tags = reader.ReadTags();
         } else {

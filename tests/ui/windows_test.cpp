@@ -108,7 +108,8 @@ class WindowsTest : public WindowTest {
         ShownMainWindow window;
         CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(209, 370));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
-        QVERIFY(window->windowIcon().availableSizes().contains(QSize(32, 32)));
+        for (const int size : {16, 24, 32, 48, 64, 128, 256})
+            QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
         for (const Place& place : kPlaces) {
             const QWidget* control = window.Find(place.name);
             QCOMPARE(control->geometry(), place.rect);

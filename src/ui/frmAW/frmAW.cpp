@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLineEdit>
@@ -24,7 +26,7 @@
 #include "ui/frmLoad/frmLoad.h"
 #include "ui/message_box.h"
 
-// The icon is compiled into the library; a static library needs its
+// The icons are compiled into the library; a static library needs its
 // resources registered by hand, once. Q_INIT_RESOURCE must be used outside
 // any namespace.
 static void LoadResources() {
@@ -52,6 +54,17 @@ const QString kNewCaption = QStringLiteral("New");
 // The blanks belong to the caption: the click handler compares all of it.
 const QString kCompileCaption = QStringLiteral("            Compile           ");
 const QString kHelpCaption = QStringLiteral("Help");
+
+// The program's icon at every size drawn for it (resources/ormel.qrc), so
+// that the title bar, the task bar and the window switcher each show one made
+// for their size. PNGs rather than the scalable drawing: a static Qt for
+// Windows has no SVG support.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (const QFileInfo& file : QDir(":/ormel").entryInfoList({"ormel-*.png"}))
+        icon.addFile(file.filePath());
+    return icon;
+}
 
 // The command strip reports no errors: a step that fails is skipped, and the
 // handler goes on with the next one.
@@ -166,7 +179,7 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     setObjectName("frmAW");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kCaption);
-    setWindowIcon(QIcon(":/ormel/ormel.png"));
+    setWindowIcon(ProgramIcon());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
