@@ -114,7 +114,7 @@ void RefuseValuesOutsideCodePage(const AgentDescription& description) {
     for (int n = 1; n <= kSlotCount; ++n) {
         const FileSlot& slot = description.Files(n);
         if (!slot.Used()) continue;
-        RefuseCharacterOutsideCodePage("file name of row " + std::to_string(n),
+        RefuseCharacterOutsideCodePage("file name in file row " + std::to_string(n),
                                        slot.File() + slot.File_Ext());
     }
 }

@@ -232,7 +232,7 @@ const BuildCase kBuildCases[] = {
     {"NameOutsideTheCodePage", Named("\xC5\x81ukasz"), nullptr, kFails, "",
      "the agent name holds \"\xC5\x81\", which the system's code page (1252) cannot write"},
     {"SlotOutsideTheCodePage", [](Bench& b) { b.agent.Use(5, "glow\xE2\x88\x9E", ".wav"); },
-     nullptr, kFails, "", "the file name of row 5 holds \"\xE2\x88\x9E\""},
+     nullptr, kFails, "", "the file name in file row 5 holds \"\xE2\x88\x9E\""},
 };
 
 class BuildRun : public TestWithParam<BuildCase> {};
