@@ -45,7 +45,8 @@ std::map<std::string, std::string> FilesUnder(const fs::path& root, const fs::pa
 
 // The main window as the build sees it, over a program folder under a path
 // with a blank that holds the stand-in as PRAY.exe, the program itself and
-// the agent folder Lantern with the author's files. Its progress window
+// the agent folder Lantern with the author's files; another stand-in is the
+// bundled builder. Its progress window
 // completes on the tenth pump; once it is gone, a pump blocks for the whole
 // wait, as an idle event loop does.
 struct Bench : BuildHost {
@@ -71,9 +72,11 @@ struct Bench : BuildHost {
         }
         WriteBytes(program / "ormel.exe", "the program");
         InstallStandIn(program);
+        fs::create_directories(root.path() / "bundled");
+        InstallStandIn(root.path() / "bundled", {}, "ormel-pray");
     }
     ~Bench() override {  // no builder may outlive the folder it runs in
-        if (handles.Builder) ReleaseAndAwait(builder_folder, *handles.Builder);
+        if (handles.Builder) Await(*handles.Builder);
     }
     BuildOutcome Tick() { return RunBuild(*this, handles, environment); }
 
@@ -125,15 +128,17 @@ Arrange Bundled(const char* orders) {
     return [orders](Bench& b) {
         fs::remove(b.program / "PRAY.exe");
         b.builder_folder = b.root.path() / "bundled";
-        fs::create_directories(b.builder_folder);
-        InstallStandIn(b.builder_folder, orders, "ormel-pray");
+        WriteBytes(b.builder_folder / "stand_in.control", orders);
     };
 }
-// Slot 5 names a file of the agent folder, however it is named.
-Arrange SlotFile(const char* file, const char* ext) {
+// Slot 5 names a file of the agent folder, however it is named; its copy's
+// place may be a hard link to a file of the bench.
+Arrange SlotFile(const char* file, const char* ext, const char* linked_to = nullptr) {
     return [=](Bench& b) {
         WriteBytes(b.agent_folder / (std::string(file) + ext), "author's");
         b.agent.Use(5, file, ext).category = 1;
+        if (linked_to)
+            fs::create_hard_link(b.program / linked_to, b.program / (file + std::string(ext)));
     };
 }
 
@@ -190,22 +195,28 @@ const BuildCase kBuildCases[] = {
     {"WriterFails", [](Bench& b) { b.agent.Slot(5).category.reset(); }, nullptr, kFails,
      "Lantern/Lantern.txt"},
     {"SlotFileMissing", Remove("Lantern/glow.wav"), nullptr, kFails, kWritten, "no file \""},
-    {"NoBuilderAtAll", Remove("PRAY.exe"), nullptr, kFails, kAllLeft, "there is no builder"},
+    {"NoBuilderAtAll",
+     [](Bench& b) { Remove("PRAY.exe")(b), Remove("../../bundled/ormel-pray")(b); }, nullptr,
+     kFails, kAllLeft, "there is no builder"},
     {"BuilderExits3", Orders("exit 3"), kLantern, kFails, kAllLeft,
      "the builder ended with status 3"},
     {"BuilderCrashes", Orders("crash"), kLantern, kFails, kAllLeft, "the builder crashed"},
-    // The builder's own last five lines tell the author why.
-    {"BuilderSaysWhy", Orders("say 1\nsay 2\nsay 3\nsay 4\nsay 5\nsay 6\nexit 1"), kLantern, kFails,
-     kAllLeft, "2\n3\n4\n5\n6"},
+    // The builder's own last five lines tell the author why, blank lines
+    // left out, from the end of an output longer than the part kept.
+    {"BuilderSaysWhy",
+     Orders("say 1\nblank_lines 70000\nsay 2\nsay 3\nsay 4\nsay \nsay 5\nsay 6\nsay 7\nexit 1"),
+     kLantern, kFails, kAllLeft, "3\n4\n5\n6\n7"},
     // Without PRAY.exe the bundled builder runs in its place, in the program
     // folder, and counts only when the package is there.
     {"BundledBuilder", Bundled("package"), kLantern, kSucceeds, "Lantern.agent"},
     {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
      "the builder ended without making"},
+    // Stopped before the report, it never writes its package.
     {"BuilderStillRunningAtTheDeadline",
      [](Bench& b) {
-         InstallStandIn(b.program, "wait_for_release");
+         InstallStandIn(b.program, "sleep_ms 1000\npackage");
          b.environment.builder_timeout = 300ms;
+         b.on_message = [&b] { EXPECT_TRUE(b.handles.Builder->Poll()); };
      },
      kLantern, kFails, kAllLeft, "the builder was still running after 300 ms"},
     // Deletions run in slot order, then the document, the script's copy and
@@ -214,10 +225,13 @@ const BuildCase kBuildCases[] = {
      "glow.wav lantern.cos Lantern.txt Lantern/Lantern.txt"},
     {"ScriptCopyMadeReadOnlyByTheBuilder", Orders("make_read_only lantern.cos"), kLantern, kBoth,
      "lantern.cos Lantern.txt"},
-    // The builder and the program are never replaced by a staged copy.
+    // The builders, the program and the package are never replaced by a
+    // staged copy, whatever name or link leads to them.
     {"SlotNamedLikeTheBuilder", SlotFile("PRAY", ".exe"), nullptr, kFails, kWritten},
     {"SlotNamedLikeTheProgram", SlotFile("ormel", ".exe"), nullptr, kFails, kWritten},
     {"SlotNamedLikeThePackage", SlotFile("Lantern", ".agent"), nullptr, kFails, kWritten},
+    {"SlotNamingALinkToTheBundledBuilder", SlotFile("link", ".exe", "../../bundled/ormel-pray"),
+     nullptr, kFails, kWritten},
 #ifdef _WIN32
     {"SlotNamedLikeTheBuilderInOtherCase", SlotFile("pray", ".EXE"), nullptr, kFails, kWritten},
 #endif
@@ -296,7 +310,7 @@ TEST(Launch, PassesEachArgumentWhole) {
                                              R"(say "hi")", R"(ends in \)"};
     Process process =
         Launch(ToUtf8(bench.program / "PRAY.exe"), arguments, WindowStyle::MinimizedNoActivate);
-    EXPECT_EQ(ReleaseAndAwait(bench.program, process).code, 3);
+    EXPECT_EQ(Await(process).code, 3);
     const auto runs = StandInRuns(bench.program);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].arguments, arguments);
