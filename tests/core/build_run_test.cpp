@@ -193,7 +193,7 @@ const BuildCase kBuildCases[] = {
     // The failure path deletes nothing: what was made until then stays.
     {"AgentFolderMissing", Named("Lanterne"), nullptr, kFails, "", "opening \""},
     {"WriterFails", [](Bench& b) { b.agent.Slot(5).category.reset(); }, nullptr, kFails,
-     "Lantern/Lantern.txt"},
+     "Lantern/Lantern.txt", "file row 5 has no extension"},
     {"SlotFileMissing", Remove("Lantern/glow.wav"), nullptr, kFails, kWritten, "no file \""},
     {"NoBuilderAtAll",
      [](Bench& b) { Remove("PRAY.exe")(b), Remove("../../bundled/ormel-pray")(b); }, nullptr,
