@@ -3,7 +3,7 @@
 namespace ormel {
 
 MissingCategory::MissingCategory(int slot)
-    : std::runtime_error("file slot " + std::to_string(slot) +
+    : std::runtime_error("file row " + std::to_string(slot) +
                          " has no extension chosen from its list"),
       slot_(slot) {}
 

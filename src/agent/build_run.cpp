@@ -35,6 +35,9 @@ constexpr std::string_view kDocumentExt = ".txt";
 constexpr std::string_view kPackageExt = ".agent";
 // How many of the builder's last output lines the failure message shows.
 constexpr std::size_t kShownBuilderLines = 5;
+// How long a builder that ran past its time has to end on being asked,
+// before it is killed.
+constexpr milliseconds kStopGrace{2000};
 
 // A cause of failure that the build finds itself, beside those of the file
 // system, the writer and the launcher.
@@ -291,6 +294,9 @@ void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
         }
         const auto now = Clock::now();
         if (now >= deadline) {
+            // Stopped before the report, so that it cannot write its package
+            // later, over that of a newer build.
+            builder.Stop(kStopGrace);
             throw BuildRefused("the builder was still running after " + Seconds(timeout));
         }
         host.PumpEvents(std::min(longest, std::chrono::ceil<milliseconds>(deadline - now)));

@@ -79,9 +79,8 @@ class BuildHost {
 // The handles of the latest build. The main window owns them; each build
 // replaces them (AgentFSO first, the document's AgentFileName and AgentFile
 // once the document exists, Builder once it is started) and they are kept
-// until the next build. A builder that the build gave up on while it still
-// ran stays here until the next build's builder replaces it; letting the
-// handle go leaves that program running.
+// until the next build. A builder still running at its deadline is stopped
+// and reaped before the failure message shows.
 class BuildHandles {
   public:
     std::optional<FileSystemObject> AgentFSO;
@@ -107,8 +106,8 @@ struct BuildEnvironment {
     // The package builder that ships with the program, started in place of
     // PRAY.exe when the program folder holds none.
     std::string bundled_builder;
-    // How long after its start the builder may run before the build gives
-    // up on it.
+    // How long after its start the builder may run before the build stops
+    // it and fails.
     std::chrono::milliseconds builder_timeout{std::chrono::seconds(60)};
     // The longest the wait blocks in PumpEvents before it looks at the
     // builder again, when no event tells it of the builder's end.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -28,11 +29,18 @@
 namespace ormel {
 namespace {
 
+// The reason given for a folder, device or the like where a file is wanted.
+constexpr std::string_view kNotARegularFile = "not a regular file";
+
+[[noreturn]] void ThrowNoFile(const std::string& path, std::string_view what,
+                              const std::string& reason) {
+    throw FileSystemError("no file \"" + path + "\"" + std::string(what) + ": " + reason);
+}
+
 #ifdef _WIN32
 
 [[noreturn]] void ThrowLastError(const std::string& action, const std::string& path) {
-    throw FileSystemError(action + " \"" + path + "\" failed (Windows error " +
-                          std::to_string(GetLastError()) + ")");
+    throw FileSystemError(action + " \"" + path + "\" failed: " + SystemReason(GetLastError()));
 }
 
 std::intptr_t OpenForWriting(const std::string& path, DWORD disposition) {
@@ -96,15 +104,17 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
-bool IsRegularFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+std::optional<std::string> WhyNoFile(const std::string& path) {
+    const DWORD attributes = AttributesOf(path);
+    if (attributes == kNoAttributes) return SystemReason(GetLastError());
+    if (IsFolder(attributes)) return std::string(kNotARegularFile);
+    return std::nullopt;
 }
 
 #else
 
 [[noreturn]] void ThrowLastError(const std::string& action, const std::string& path) {
-    throw FileSystemError(action + " \"" + path + "\" failed: " + std::strerror(errno));
+    throw FileSystemError(action + " \"" + path + "\" failed: " + SystemReason(errno));
 }
 
 std::intptr_t OpenForWriting(const std::string& path, int flags) {
@@ -211,9 +221,11 @@ bool CopyContents(int in, int out) {
     }
 }
 
-bool IsRegularFile(const std::string& path) {
+std::optional<std::string> WhyNoFile(const std::string& path) {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::stat(path.c_str(), &info) != 0) return SystemReason(errno);
+    if (!S_ISREG(info.st_mode)) return std::string(kNotARegularFile);
+    return std::nullopt;
 }
 
 #endif
@@ -276,7 +288,7 @@ TextStream FileSystemObject::CreateTextFile(const std::string& path, bool overwr
 }
 
 File FileSystemObject::GetFile(const std::string& path) {
-    if (!IsRegularFile(path)) throw FileSystemError("no file \"" + path + "\"");
+    if (const auto why = WhyNoFile(path)) ThrowNoFile(path, "", *why);
     return File(path);
 }
 
@@ -284,10 +296,7 @@ File FileSystemObject::GetFile(const std::string& path) {
 
 void FileSystemObject::CopyFile(const std::string& source, const std::string& destination,
                                 bool overwrite) {
-    const DWORD from = AttributesOf(source);
-    if (from == kNoAttributes || IsFolder(from)) {
-        throw FileSystemError("no file \"" + source + "\" to copy");
-    }
+    if (const auto why = WhyNoFile(source)) ThrowNoFile(source, " to copy", *why);
     const DWORD to = AttributesOf(destination);
     if (to != kNoAttributes) {
         if (!overwrite) throw FileSystemError("\"" + destination + "\" exists already");
@@ -311,7 +320,7 @@ void FileSystemObject::CopyFile(const std::string& source, const std::string& de
 
 void FileSystemObject::DeleteFile(const std::string& path, bool force) {
     const DWORD attributes = AttributesOf(path);
-    if (attributes == kNoAttributes) throw FileSystemError("no file \"" + path + "\" to delete");
+    if (attributes == kNoAttributes) ThrowLastError("deleting", path);
     if (IsFolder(attributes)) throw FileSystemError("\"" + path + "\" is a folder");
     if (IsReadOnly(attributes)) {
         if (!force) throw FileSystemError("\"" + path + "\" is read-only");
@@ -333,12 +342,10 @@ void FileSystemObject::CopyFile(const std::string& source, const std::string& de
                                 bool overwrite) {
     // O_NONBLOCK keeps a FIFO from hanging the open; it is refused below.
     Descriptor in(OpenRetrying(source, O_RDONLY | O_NONBLOCK));
-    if (in.get() < 0 && errno == ENOENT)
-        throw FileSystemError("no file \"" + source + "\" to copy");
-    if (in.get() < 0) ThrowLastError("opening", source);
+    if (in.get() < 0) ThrowNoFile(source, " to copy", SystemReason(errno));
     struct stat from {};
     if (::fstat(in.get(), &from) != 0) ThrowLastError("examining", source);
-    if (!S_ISREG(from.st_mode)) throw FileSystemError("no file \"" + source + "\" to copy");
+    if (!S_ISREG(from.st_mode)) ThrowNoFile(source, " to copy", std::string(kNotARegularFile));
 
     // The destination is opened before anything is cut, so that the checks
     // look at the very file that will be written. A new copy gets the
@@ -383,8 +390,31 @@ bool IsSameExistingFile(const std::string& a, const std::string& b) {
 
 #endif
 
+#ifdef _WIN32
+
+std::string SystemReason(int code) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0) return "Windows error " + std::to_string(static_cast<DWORD>(code));
+    std::wstring reason(text, length);
+    LocalFree(text);
+    // The texts end in a line break.
+    while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();
+    return WideToUtf8(reason);
+}
+
+#else
+
+std::string SystemReason(int code) {
+    return std::strerror(code);
+}
+
+#endif
+
 bool FileExists(const std::string& path) {
-    return IsRegularFile(path);
+    return !WhyNoFile(path);
 }
 
 bool IsWindowsProgram(const std::string& path) {

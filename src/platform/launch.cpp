@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/file_system.h"
+
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -19,8 +21,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <mutex>
+#include <thread>
 
 #ifdef __linux__
 #include <sys/syscall.h>
@@ -77,6 +79,14 @@ void ReapAbandoned() {
 void Abandon(pid_t pid) {
     std::lock_guard lock(abandoned_mutex);
     abandoned.push_back(pid);
+}
+
+pid_t WaitRetrying(pid_t pid, int& status, int options) {
+    pid_t got = 0;
+    do {
+        got = ::waitpid(pid, &status, options);
+    } while (got < 0 && errno == EINTR);
+    return got;
 }
 
 ProcessExit ExitOf(int status) {
@@ -139,7 +149,7 @@ int OpenCaptureFile() {
     const int fd = ::mkstemp(path.data());
     if (fd < 0) {
         throw LaunchError("no file for the program's output in \"" + path +
-                          "\": " + std::strerror(errno));
+                          "\": " + SystemReason(errno));
     }
     ::unlink(path.c_str());
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -200,16 +210,14 @@ HANDLE OpenCaptureFile() {
     wchar_t folder[MAX_PATH + 1];
     wchar_t name[MAX_PATH + 1];
     if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"orm", 0, name) == 0) {
-        throw LaunchError("no file for the program's output (Windows error " +
-                          std::to_string(GetLastError()) + ")");
+        throw LaunchError("no file for the program's output: " + SystemReason(GetLastError()));
     }
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const HANDLE file = CreateFileW(
         name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        throw LaunchError("no file for the program's output (Windows error " +
-                          std::to_string(GetLastError()) + ")");
+        throw LaunchError("no file for the program's output: " + SystemReason(GetLastError()));
     }
     return file;
 }
@@ -241,8 +249,7 @@ Process Launch(const std::string& program, const std::vector<std::string>& argum
                         &started)) {
         const DWORD error = GetLastError();
         if (options.capture_output) CloseHandle(output);
-        throw LaunchError("starting \"" + program + "\" failed (Windows error " +
-                          std::to_string(error) + ")");
+        throw LaunchError("starting \"" + program + "\" failed: " + SystemReason(error));
     }
     CloseHandle(started.hThread);
     return Process(
@@ -285,6 +292,16 @@ std::optional<ProcessExit> Process::Poll() {
     }
     Release();
     return exit_;
+}
+
+// Windows ends the program at once; the wait lets it finish ending, so
+// that no write of its own comes after. The grace is for programs that
+// could tidy up, which TerminateProcess gives none.
+ProcessExit Process::Stop(std::chrono::milliseconds) {
+    if (const auto exit = Poll()) return *exit;
+    const HANDLE handle = reinterpret_cast<HANDLE>(id_);
+    if (TerminateProcess(handle, 1)) WaitForSingleObject(handle, INFINITE);
+    return Poll().value_or(ProcessExit{});
 }
 
 void Process::Release() noexcept {
@@ -351,7 +368,7 @@ Process Launch(const std::string& program, const std::vector<std::string>& argum
         posix_spawn(&pid, program.c_str(), actions.get(), attributes.get(), argv.data(), environ);
     if (error != 0) {
         if (output >= 0) ::close(output);
-        throw LaunchError("starting \"" + program + "\" failed: " + std::strerror(error));
+        throw LaunchError("starting \"" + program + "\" failed: " + SystemReason(error));
     }
     const int end = OpenEndDescriptor(pid);
     return Process(pid, output >= 0 ? output : Process::kNone, end >= 0 ? end : Process::kNone);
@@ -372,15 +389,30 @@ std::string Process::CapturedOutput() const {
 std::optional<ProcessExit> Process::Poll() {
     if (exit_ || id_ == kNone) return exit_;
     int status = 0;
-    pid_t got = 0;
-    do {
-        got = ::waitpid(static_cast<pid_t>(id_), &status, WNOHANG);
-    } while (got < 0 && errno == EINTR);
+    const pid_t got = WaitRetrying(static_cast<pid_t>(id_), status, WNOHANG);
     if (got == 0) return std::nullopt;
     // ECHILD: somebody else reaped it, so how it ended is unknown.
     exit_ = got > 0 ? ExitOf(status) : ProcessExit{false, 0};
     id_ = kNone;
     return exit_;
+}
+
+ProcessExit Process::Stop(std::chrono::milliseconds grace) {
+    if (const auto exit = Poll()) return *exit;
+    const auto pid = static_cast<pid_t>(id_);
+    ::kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (const auto exit = Poll()) return *exit;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // SIGKILL cannot be caught, so the blocking wait ends.
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    const pid_t got = WaitRetrying(pid, status, 0);
+    exit_ = got > 0 ? ExitOf(status) : ProcessExit{false, 0};
+    id_ = kNone;
+    return *exit_;
 }
 
 void Process::ReleaseOutput() noexcept {

@@ -2,6 +2,7 @@
 // without blocking, whether it has ended and how.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -47,6 +48,12 @@ class Process {
     // Returns at once: none while the program runs, its exit once it has
     // ended (the same exit on every later call).
     std::optional<ProcessExit> Poll();
+
+    // Ends a program that still runs and waits until it has ended, so that
+    // it writes nothing more: on Windows TerminateProcess; elsewhere SIGTERM,
+    // then SIGKILL when it is still running after the grace. Returns its exit,
+    // as Poll does; a program that has ended already keeps its own.
+    ProcessExit Stop(std::chrono::milliseconds grace);
 
     // What the program has written so far to its output streams, when they
     // were captured; empty otherwise.

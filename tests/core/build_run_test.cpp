@@ -45,9 +45,9 @@ std::map<std::string, std::string> FilesUnder(const fs::path& root, const fs::pa
 
 // The main window as the build sees it, over a program folder under a path
 // with a blank that holds the stand-in as PRAY.exe, the program itself and
-// the agent folder Lantern with the author's files. Its progress window
-// completes on the tenth pump; once it is gone, a pump blocks for the whole
-// wait, as an idle event loop does.
+// the agent folder Lantern with the author's files; another stand-in is the
+// bundled builder. Its progress window completes on the tenth pump; once it
+// is gone, a pump blocks for the whole wait, as an idle event loop does.
 struct Bench : BuildHost {
     TempFolder root;
     fs::path program = root.path() / "Program Files" / "Ormel";
@@ -71,9 +71,11 @@ struct Bench : BuildHost {
         }
         WriteBytes(program / "ormel.exe", "the program");
         InstallStandIn(program);
+        fs::create_directories(root.path() / "bundled");
+        InstallStandIn(root.path() / "bundled", {}, "ormel-pray");
     }
     ~Bench() override {  // no builder may outlive the folder it runs in
-        if (handles.Builder) ReleaseAndAwait(builder_folder, *handles.Builder);
+        if (handles.Builder) Await(*handles.Builder);
     }
     BuildOutcome Tick() { return RunBuild(*this, handles, environment); }
 
@@ -114,8 +116,15 @@ struct BuildCase {
 Arrange Orders(const char* orders) {
     return [orders](Bench& b) { InstallStandIn(b.program, orders); };
 }
-Arrange Remove(const char* file) {
-    return [file](Bench& b) { fs::remove(b.program / file); };
+Names Split(const char* names) {
+    std::istringstream words(names ? names : "");
+    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+}
+// Removes the files, named relative to the program folder.
+Arrange Remove(const char* files) {
+    return [files](Bench& b) {
+        for (const std::string& file : Split(files)) fs::remove(b.program / file);
+    };
 }
 Arrange Named(const char* name) {
     return [name](Bench& b) { b.agent.name = name; };
@@ -125,21 +134,18 @@ Arrange Bundled(const char* orders) {
     return [orders](Bench& b) {
         fs::remove(b.program / "PRAY.exe");
         b.builder_folder = b.root.path() / "bundled";
-        fs::create_directories(b.builder_folder);
-        InstallStandIn(b.builder_folder, orders, "ormel-pray");
+        WriteBytes(b.builder_folder / "stand_in.control", orders);
     };
 }
-// Slot 5 names a file of the agent folder, however it is named.
-Arrange SlotFile(const char* file, const char* ext) {
+// Slot 5 names a file of the agent folder, however it is named; its copy's
+// place may be a hard link to a file of the bench.
+Arrange SlotFile(const char* file, const char* ext, const char* linked_to = nullptr) {
     return [=](Bench& b) {
         WriteBytes(b.agent_folder / (std::string(file) + ext), "author's");
         b.agent.Use(5, file, ext).category = 1;
+        if (linked_to)
+            fs::create_hard_link(b.program / linked_to, b.program / (file + std::string(ext)));
     };
-}
-
-Names Split(const char* names) {
-    std::istringstream words(names ? names : "");
-    return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
 }
 
 const char* const kLantern = "Lantern.txt glow.wav lantern.c16 lantern.cos";
@@ -163,49 +169,38 @@ const BuildCase kBuildCases[] = {
          for (const std::string& name : Split(kLantern)) WriteBytes(b.program / name, "stale");
      },
      kLantern, kSucceeds, "-Lantern/Lantern.txt -Lantern.txt -glow.wav -lantern.c16 -lantern.cos"},
-    {"NoUsedSlot",
-     [](Bench& b) { b.agent.Slot(2).check = b.agent.Slot(5).check = CheckValue::Clear; },
-     "Lantern.txt lantern.cos", kSucceeds, ""},
     // A copy that a slot and the script share is deleted once.
     {"SlotNamingTheScript", [](Bench& b) { b.agent.Use(5, "lantern", ".cos").category = 7; },
      "Lantern.txt lantern.c16 lantern.cos", kSucceeds, ""},
-    // Staging, report and clean-up keep the values the writer read.
-    {"FieldsEditedDuringTheWait",
-     [](Bench& b) {
-         for (const char* name : {"Other.txt", "other.cos", "extra.wav"})
-             WriteBytes(b.program / name, "x");
-         b.during_progress = [&a = b.agent] {
-             a.name = "Other";
-             a.cos_file = "other";
-             a.Slot(5).check = CheckValue::Clear;
-             a.Use(1, "extra", ".wav");
-         };
-     },
-     kLantern, kSucceeds, ""},
     {"BuildAskedForDuringTheWait",
      [](Bench& b) { b.during_progress = [&b] { EXPECT_EQ(b.Tick(), BuildOutcome::NotStarted); }; },
      kLantern, kSucceeds, ""},
     // The failure path deletes nothing: what was made until then stays.
     {"AgentFolderMissing", Named("Lanterne"), nullptr, kFails, "", "opening \""},
     {"WriterFails", [](Bench& b) { b.agent.Slot(5).category.reset(); }, nullptr, kFails,
-     "Lantern/Lantern.txt"},
+     "Lantern/Lantern.txt", "file row 5 has no extension"},
     {"SlotFileMissing", Remove("Lantern/glow.wav"), nullptr, kFails, kWritten, "no file \""},
-    {"NoBuilderAtAll", Remove("PRAY.exe"), nullptr, kFails, kAllLeft, "there is no builder"},
+    {"NoBuilderAtAll", Remove("PRAY.exe ../../bundled/ormel-pray"), nullptr, kFails, kAllLeft,
+     "there is no builder"},
     {"BuilderExits3", Orders("exit 3"), kLantern, kFails, kAllLeft,
      "the builder ended with status 3"},
     {"BuilderCrashes", Orders("crash"), kLantern, kFails, kAllLeft, "the builder crashed"},
-    // The builder's own last five lines tell the author why.
-    {"BuilderSaysWhy", Orders("say 1\nsay 2\nsay 3\nsay 4\nsay 5\nsay 6\nexit 1"), kLantern, kFails,
-     kAllLeft, "2\n3\n4\n5\n6"},
+    // The builder's own last five lines tell the author why, blank lines
+    // left out, from the end of an output longer than the part kept.
+    {"BuilderSaysWhy",
+     Orders("say 1\nblank_lines 70000\nsay 2\nsay 3\nsay 4\nsay \nsay 5\nsay 6\nsay 7\nexit 1"),
+     kLantern, kFails, kAllLeft, "3\n4\n5\n6\n7"},
     // Without PRAY.exe the bundled builder runs in its place, in the program
     // folder, and counts only when the package is there.
     {"BundledBuilder", Bundled("package"), kLantern, kSucceeds, "Lantern.agent"},
     {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
      "the builder ended without making"},
+    // Stopped before the report, it never writes its package.
     {"BuilderStillRunningAtTheDeadline",
      [](Bench& b) {
-         InstallStandIn(b.program, "wait_for_release");
+         InstallStandIn(b.program, "sleep_ms 1000\npackage");
          b.environment.builder_timeout = 300ms;
+         b.on_message = [&b] { EXPECT_TRUE(b.handles.Builder->Poll()); };
      },
      kLantern, kFails, kAllLeft, "the builder was still running after 300 ms"},
     // Deletions run in slot order, then the document, the script's copy and
@@ -214,19 +209,21 @@ const BuildCase kBuildCases[] = {
      "glow.wav lantern.cos Lantern.txt Lantern/Lantern.txt"},
     {"ScriptCopyMadeReadOnlyByTheBuilder", Orders("make_read_only lantern.cos"), kLantern, kBoth,
      "lantern.cos Lantern.txt"},
-    // The builder and the program are never replaced by a staged copy.
+    // The builders, the program and the package are never replaced by a
+    // staged copy, whatever name or link leads to them.
     {"SlotNamedLikeTheBuilder", SlotFile("PRAY", ".exe"), nullptr, kFails, kWritten},
     {"SlotNamedLikeTheProgram", SlotFile("ormel", ".exe"), nullptr, kFails, kWritten},
     {"SlotNamedLikeThePackage", SlotFile("Lantern", ".agent"), nullptr, kFails, kWritten},
+    {"SlotNamingALinkToTheBundledBuilder", SlotFile("link", ".exe", "../../bundled/ormel-pray"),
+     nullptr, kFails, kWritten},
 #ifdef _WIN32
     {"SlotNamedLikeTheBuilderInOtherCase", SlotFile("pray", ".EXE"), nullptr, kFails, kWritten},
 #endif
     // Names leading out of their folder fail before anything is written;
     // with no name the agent folder would be the program folder itself.
     {"NameLeadingUp", Named("../Ormel"), nullptr, kFails, ""},
-    {"NameDotDot", Named(".."), nullptr, kFails, ""},
     {"ScriptLeadingUp", [](Bench& b) { b.agent.cos_file = "..\\lantern"; }, nullptr, kFails, ""},
-    {"SlotLeadingUp", [](Bench& b) { b.agent.Use(5, "../glow", ".wav"); }, nullptr, kFails, ""},
+    {"NameDotDot", Named(".."), nullptr, kFails, ""},
     {"EmptyName", Named(""), nullptr, kFails, "", "the agent has no name"},
     // So does a character that the code page cannot write (here 1252).
     {"NameOutsideTheCodePage", Named("\xC5\x81ukasz"), nullptr, kFails, "",
@@ -301,7 +298,7 @@ TEST(Launch, PassesEachArgumentWhole) {
                                              R"(say "hi")", R"(ends in \)"};
     Process process =
         Launch(ToUtf8(bench.program / "PRAY.exe"), arguments, WindowStyle::MinimizedNoActivate);
-    EXPECT_EQ(ReleaseAndAwait(bench.program, process).code, 3);
+    EXPECT_EQ(Await(process).code, 3);
     const auto runs = StandInRuns(bench.program);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].arguments, arguments);
@@ -316,23 +313,19 @@ TEST(BuildRunOutsideWindows, StartsAWindowsBuilderThroughWine) {
     for (const bool wine_installed : {true, false}) {
         Bench bench;
         WriteBytes(bench.program / "PRAY.exe", "MZ, a Windows program");
-        bench.builder_folder = bench.root.path() / "bin";
-        fs::create_directories(bench.builder_folder);
+        bench.builder_folder = bench.root.path() / "bundled";  // PATH, with or without wine
         if (wine_installed) InstallStandIn(bench.builder_folder, "", "wine");
         setenv("PATH", ToUtf8(bench.builder_folder).c_str(), 1);
-        const BuildOutcome outcome = bench.Tick();
+        EXPECT_EQ(bench.Tick(), wine_installed ? BuildOutcome::Succeeded : BuildOutcome::Failed);
         setenv("PATH", path.c_str(), 1);
 
+        EXPECT_THAT(bench.details.back(), HasSubstr(wine_installed ? "" : "is a Windows program"));
         const auto runs = StandInRuns(bench.builder_folder);
         ASSERT_EQ(runs.size(), wine_installed ? 1u : 0u);
-        EXPECT_EQ(outcome, wine_installed ? BuildOutcome::Succeeded : BuildOutcome::Failed);
-        if (wine_installed) {
-            EXPECT_EQ(runs[0].arguments, (std::vector{ToUtf8(bench.program / "PRAY.exe"),
-                                                      ToUtf8(bench.agent_folder / "Lantern.txt")}));
-            EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
-        } else {
-            EXPECT_THAT(bench.details.back(), HasSubstr("is a Windows program"));
-        }
+        if (!wine_installed) continue;
+        EXPECT_EQ(runs[0].arguments, (std::vector{ToUtf8(bench.program / "PRAY.exe"),
+                                                  ToUtf8(bench.agent_folder / "Lantern.txt")}));
+        EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
     }
 }
 #endif

@@ -38,8 +38,7 @@ std::vector<StandInRun> StandInRuns(const fs::path& program_folder) {
     return runs;
 }
 
-ProcessExit ReleaseAndAwait(const fs::path& program_folder, Process& process) {
-    WriteBytes(program_folder / "stand_in.release", "");
+ProcessExit Await(Process& process) {
     for (;;) {
         if (auto exit = process.Poll()) return *exit;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

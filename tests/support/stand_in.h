@@ -30,8 +30,7 @@ void InstallStandIn(const std::filesystem::path& program_folder, std::string_vie
 // Every start recorded in the folder, oldest first.
 std::vector<StandInRun> StandInRuns(const std::filesystem::path& program_folder);
 
-// Lets a stand-in that waits for its release go on, and waits until the
-// process has ended, so that no builder outlives its folder.
-ProcessExit ReleaseAndAwait(const std::filesystem::path& program_folder, Process& process);
+// Waits until the process has ended, so that no builder outlives its folder.
+ProcessExit Await(Process& process);
 
 }  // namespace ormel::test

@@ -8,9 +8,9 @@
 // "stand_in.control" beside it:
 //   make_read_only <path>  mark a file (relative to its folder, "/"
 //                          separated) read-only, as the author's tools may
-//   wait_for_release       wait until "stand_in.release" appears beside it
 //   sleep_ms <n>           sleep n milliseconds
 //   say <text>             write the text as a line to its error stream
+//   blank_lines <n>        write n line ends to its error stream at once
 //   exit <n>               end with status n (0 without this line)
 //   crash                  end as a crashed program does
 //   package                write the package "{name}.agent" into its working
@@ -109,13 +109,12 @@ int main(int argc, char** argv) {
             fs::permissions(folder / FromUtf8(value),
                             fs::perms::owner_read | fs::perms::group_read);
         }
-        while (order == "wait_for_release" && !fs::exists(folder / "stand_in.release")) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
         if (order == "sleep_ms") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         }
         if (order == "say") std::fprintf(stderr, "%s\n", value.c_str());
+        if (order == "blank_lines")
+            std::fputs(std::string(std::stoul(value), '\n').c_str(), stderr);
         if (order == "exit") exit_code = std::stoi(value);
         if (order == "crash") crash = true;
         if (order == "package" && !arguments.empty()) {
