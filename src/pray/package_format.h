@@ -16,6 +16,9 @@ constexpr std::size_t kNameField = 128;  // zero-terminated, so names of at most
 constexpr std::size_t kHeaderBytes = kTypeBytes + kNameField + 12;
 constexpr std::uint32_t kCompressedFlag = 1;
 constexpr std::uint64_t kMaxBlockBytes = 0xFFFFFFFFu;
+// The most bytes a tag block may hold, 64 MiB: it is held in memory whole, so
+// a reader accepts no larger claim and the builder writes no larger block.
+constexpr std::uint32_t kTagBlockBudget = 64u << 20;
 
 inline void PutU32(char* out, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);

@@ -12,10 +12,6 @@
 
 namespace ormel::pray {
 
-// The most bytes a tag block may hold for ReadTags, 64 MiB: a tag block is
-// held in memory whole, so a package cannot claim more than this.
-constexpr std::uint32_t kTagBlockBudget = 64u << 20;
-
 struct BlockHeader {
     int index = 0;             // from 1
     std::uint64_t offset = 0;  // of the header in the package

@@ -329,27 +329,25 @@ std::string EncodeGroup(const Source& source, const BlockSource& group,
                         const fs::path& document_folder) {
     Tags tags;
     std::uint64_t total = 8;
+    auto too_large = [&](const SourcePosition& at) {
+        throw SourceError(source.document, at.line, at.column,
+                          "the group's tags come to more than " + std::to_string(kTagBlockBudget) +
+                              " bytes, the most a tag block holds (a reader holds it whole)");
+    };
     for (const auto& tag : group.integers) {
         tags.integers.emplace_back(tag.key, tag.value);
         total += 8 + tag.key.size();
+        if (total > kTagBlockBudget) too_large(tag.at);
     }
     for (const auto& tag : group.strings) {
         std::string value = tag.value;
         if (tag.file) {
             const CheckedFile file = CheckFile(source, *tag.file, document_folder);
-            if (total + file.size > kMaxBlockBytes) {
-                throw SourceError(source.document, tag.at.line, tag.at.column,
-                                  "the group's tags come to more than 4294967295 bytes, the most "
-                                  "a block holds");
-            }
+            if (total + file.size > kTagBlockBudget) too_large(tag.at);
             value = ReadWholeFile(file.path);
         }
         total += 8 + tag.key.size() + value.size();
-        if (total > kMaxBlockBytes) {
-            throw SourceError(source.document, tag.at.line, tag.at.column,
-                              "the group's tags come to more than 4294967295 bytes, the most a "
-                              "block holds");
-        }
+        if (total > kTagBlockBudget) too_large(tag.at);
         tags.strings.emplace_back(tag.key, std::move(value));
     }
     return EncodeTags(tags);

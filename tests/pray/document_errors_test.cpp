@@ -14,14 +14,15 @@ namespace {
 void AddCaseFiles(const fs::path& folder) {
     fs::create_directory(folder / "folder");
     WriteBytes(folder / "f.bin", "bytes");
-    WriteBytes(folder / "huge.bin", "");
-    fs::resize_file(folder / "huge.bin", 0x100000000);  // sparse: no disk used
     WriteBytes(folder / "NestJungles.cos", "nest");
     WriteBytes(folder / "Two.cos", "two");
     WriteBytes(folder / "TWO.cos", "TWO");  // on Windows the same file: no case- cases run
     WriteBytes(folder / "script.cos", "inst\r\n\"quoted\"\\");
     WriteBytes(folder / "big.txt", std::string(5000, 'x'));
-    WriteBytes(folder / "empty.bin", "");
+    for (const char* empty : {"empty.bin", "huge.bin", "large.cos"}) WriteBytes(folder / empty, "");
+    // Sparse, using no disk: a block's most bytes and a tag block's, each and one more.
+    fs::resize_file(folder / "huge.bin", 0x100000000);
+    fs::resize_file(folder / "large.cos", (64 << 20) + 1);
 }
 
 TEST(PrayDocuments, SayWhatTheirCasesExpect) {
