@@ -33,6 +33,15 @@ TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
     ASSERT_EQ(RunPray({"-o", again, ToUtf8(work / "R" / "R.txt")}).err, "");
     EXPECT_EQ(ReadBlocks(again), ReadBlocks(work / "R.agent"));
     EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 2);  // R and R.agent
+#ifndef _WIN32  // --force through a link to a folder on another file system
+    const fs::path memory = "/dev/shm" / folder.path().filename();
+    if (std::error_code no_shm; fs::create_directory(memory, no_shm)) {
+        fs::create_directory_symlink(memory, work / "link");
+        EXPECT_EQ(RunPray({"unpack", "--force", "R.agent", "link"}, work).err, "");
+        EXPECT_TRUE(fs::exists(memory / "R.txt"));
+        fs::remove_all(memory);
+    }
+#endif
 }
 
 // The bytes that a .package file describes, token by token: "text" (\xNN
