@@ -3,6 +3,7 @@
 // dialog's text and keys, and the progress window's ticks. The fields'
 // start-up contents, what the dialog's buttons and close box do, and that
 // each build's wait ends, the model fuzzer checks on every run.
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,41 +20,6 @@ namespace ormel::test {
 namespace {
 
 using ui::frmCompileIt;
-
-// The main window's controls where the form puts them, in pixels (its twips
-// divided by 15), with the labels' captions; the six slot rows are 24 pixels
-// apart. The first three sit on the window, the rest in the frame.
-struct Place {
-    QString name;
-    QRect rect;
-    QString caption = {};
-};
-const std::vector<Place> kPlaces = [] {
-    std::vector<Place> places{
-        {"tsButtons", {0, 8, 209, 25}},
-        {"frEdit", {0, 32, 209, 313}},
-        {"statBar", {0, 346, 209, 24}},
-        {"Label1", {8, 16, 105, 17}, "Name:"},
-        {"field_Name", {48, 16, 153, 19}},
-        {"field_COS_File", {8, 40, 121, 19}},
-        {"field_COS_Ext", {136, 40, 65, 19}},
-        {"Label7", {8, 208, 57, 17}, "Image:"},
-        {"field_Image", {48, 208, 81, 21}},
-        {"field_Image_Ext", {136, 208, 65, 21}},
-        {"Label5", {8, 232, 57, 17}, "Animation:"},
-        {"Label6", {136, 232, 89, 17}, "Bioenergy:"},
-        {"field_Animation", {8, 248, 121, 19}},
-        {"field_Bioenergy", {136, 248, 65, 21}},
-        {"Label8", {8, 272, 105, 17}, "Remove Script:"},
-        {"field_Remove_Script", {8, 288, 193, 19}},
-    };
-    for (int slot = 1, top = 64; slot <= 6; ++slot, top += 24) {
-        places.push_back({QString("check_File_%1").arg(slot), {8, top, 17, 17}});
-        places.push_back({QString("field_File_%1").arg(slot), {32, top, 97, 21}});
-        places.push_back({QString("field_File_Ext_%1").arg(slot), {136, top, 65, 21}});
-    }
-    return places;
-}();
 
 // The focus order: Tab from the command strip runs through these and back.
 const QStringList kTabOrder{
@@ -110,15 +76,19 @@ class WindowsTest : public WindowTest {
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         for (const int size : {16, 24, 32, 48, 64, 128, 256})
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
-        for (const Place& place : kPlaces) {
-            const QWidget* control = window.Find(place.name);
-            QCOMPARE(control->geometry(), place.rect);
-            QCOMPARE(control->parentWidget()->objectName(),
-                     QString(&place < &kPlaces[3] ? "frmAW" : "frEdit"));
+        QFile places(ORMEL_UI_CASES "/main_window_places.txt");
+        QVERIFY(places.open(QIODevice::ReadOnly | QIODevice::Text));
+        for (const QString& line : QString(places.readAll()).split('\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith('#')) continue;
+            const QStringList place = line.split(' ');  // name parent left top width height caption
+            const QWidget* control = window.Find(place[0]);
+            QCOMPARE(control->geometry(),
+                     QRect(place[2].toInt(), place[3].toInt(), place[4].toInt(), place[5].toInt()));
+            QCOMPARE(control->parentWidget()->objectName(), place[1]);
             if (auto* label = qobject_cast<const QLabel*>(control))
-                QCOMPARE(label->text(), place.caption);
+                QCOMPARE(label->text(), place.mid(6).join(' '));
             const QPalette& colours = control->palette();
-            const bool face = place.name.contains("_Ext");
+            const bool face = place[0].contains("_Ext");
             QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button), face);
         }
         QVERIFY(window.Find<QLineEdit>("field_COS_Ext")->isReadOnly());
