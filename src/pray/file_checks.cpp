@@ -8,45 +8,13 @@
 #include <windows.h>
 #endif
 
+#include "pray/file_names.h"
+
 namespace fs = std::filesystem;
 
 namespace ormel::pray {
 
 namespace {
-
-// A letter in lower case, for comparing names as a case-insensitive file
-// system does: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic.
-char32_t Lower(char32_t c) {
-    const bool capital_32_before =
-        (c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
-        (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F);
-    if (capital_32_before) return c + 32;
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    if (c == 0x178) return 0xFF;
-    // Latin Extended-A: each capital followed by its small letter.
-    const bool even_capital = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
-    const bool odd_capital = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if ((even_capital && c % 2 == 0) || (odd_capital && c % 2 == 1)) return c + 1;
-    return c;
-}
-
-// A name's characters, decoded from UTF-8 and in lower case. A stray byte
-// stands for itself.
-std::u32string Folded(const fs::path& name) {
-    const std::u8string text = name.u8string();
-    std::u32string folded;
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned lead = text[i];
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        char32_t c = length == 1 ? lead : lead & (0x7Fu >> length);
-        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
-            c = (c << 6) | (text[i + k] & 0x3Fu);
-        }
-        folded += Lower(c);
-        i += length;
-    }
-    return folded;
-}
 
 std::string KindOf(fs::file_type type) {
     switch (type) {
@@ -101,12 +69,11 @@ void RequireReplaceable(const fs::path& path, const std::string& what, const std
 
 std::vector<fs::path> MatchesIgnoringCase(const fs::path& path) {
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-    const std::u32string wanted = Folded(path.filename());
     std::vector<fs::path> matches;
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        if (Folded(entry->path().filename()) == wanted) {
+        if (CompareNamesAsWindows(entry->path().filename(), path.filename()) == 0) {
             matches.push_back(path.parent_path() / entry->path().filename());
         }
     }
