@@ -278,7 +278,7 @@ std::string Quoted(const fs::path& name) {
 // warn_into where given.
 fs::path FindIgnoringCase(const Source& source, const FileReference& file, const fs::path& path,
                           const fs::path& document_folder, Source* warn_into) {
-    const std::string name = "the file " + QuoteSourceString(file.name);
+    const std::string name = "the file " + QuoteSourceString(NameText(file.name, source.utf8));
     const std::vector<fs::path> matches =
         kNamesKeepCase ? MatchesIgnoringCase(path) : std::vector<fs::path>();
     std::string missing =
