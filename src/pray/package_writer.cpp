@@ -268,10 +268,6 @@ constexpr bool kNamesKeepCase = false;
 constexpr bool kNamesKeepCase = true;
 #endif
 
-std::string Quoted(const fs::path& name) {
-    return "\"" + PathText(name) + "\"";
-}
-
 // The file a name stands for that is not there by that name. Where names
 // keep their case, documents written on Windows still build: the one file
 // whose name differs only in letter case is taken, with a warning into
@@ -281,19 +277,20 @@ fs::path FindIgnoringCase(const Source& source, const FileReference& file, const
     const std::string name = "the file " + QuoteSourceString(NameText(file.name, source.utf8));
     const std::vector<fs::path> matches =
         kNamesKeepCase ? MatchesIgnoringCase(path) : std::vector<fs::path>();
-    std::string missing =
-        name + " is not in the document's folder" +
-        (document_folder.empty() ? ", the current folder" : " " + PathText(document_folder));
+    std::string missing = name + " is not in the document's folder";
+    missing += document_folder.empty() ? ", the current folder" : " ";
+    missing += PathText(document_folder);
     if (matches.size() == 1) {
         if (warn_into) {
-            warn_into->Warn(file.at, name + " is taken to be " + Quoted(matches[0].filename()) +
+            warn_into->Warn(file.at, name + " is taken to be " +
+                                         QuoteSourceString(PathText(matches[0].filename())) +
                                          ", whose name differs only in letter case");
         }
         return matches[0];
     }
     for (std::size_t i = 0; i < matches.size(); ++i) {
-        missing +=
-            (i == 0 ? "; by letter case it could be " : ", ") + Quoted(matches[i].filename());
+        missing += i == 0 ? "; by letter case it could be " : ", ";
+        missing += QuoteSourceString(PathText(matches[i].filename()));
     }
     throw SourceError(source.document, file.at.line, file.at.column, missing);
 }

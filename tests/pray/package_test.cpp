@@ -72,7 +72,7 @@ std::vector<std::string> Snapshot(const fs::path& folder) {
     std::vector<std::string> entries = FilesBelow(folder);
     for (std::string& entry : entries) {
         const fs::path path = folder / FromUtf8(entry);
-        if (fs::is_regular_file(path)) entry += "=" + ReadBytes(path);
+        if (fs::is_regular_file(path)) entry.append("=").append(ReadBytes(path));
     }
     return entries;
 }
