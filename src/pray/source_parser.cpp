@@ -466,8 +466,8 @@ class AgentChecks {
         }
         for (const auto& [number, at] : numbered) {
             if (number > count->value) {
-                Warn(at, "\"" + std::string(prefix) + std::to_string(number) + "\" is beyond \"" +
-                             count_key + "\" " + std::to_string(count->value));
+                Warn(at, std::string("\"").append(prefix) + std::to_string(number) +
+                             "\" is beyond \"" + count_key + "\" " + std::to_string(count->value));
             }
         }
     }
