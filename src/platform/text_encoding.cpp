@@ -32,24 +32,24 @@ std::string WideToAnsi(std::wstring_view wide) {
     return ansi;
 }
 
-std::wstring AnsiToWide(std::string_view bytes) {
+// Bytes in the code page given (CP_ACP, CP_UTF8) as UTF-16.
+std::wstring ToWide(UINT code_page, std::string_view bytes) {
     if (bytes.empty()) return {};
     const int size = static_cast<int>(bytes.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
+    MultiByteToWideChar(code_page, 0, bytes.data(), size, wide.data(), length);
     return wide;
+}
+
+std::wstring AnsiToWide(std::string_view bytes) {
+    return ToWide(CP_ACP, bytes);
 }
 
 }  // namespace
 
 std::wstring Utf8ToWide(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    const int size = static_cast<int>(utf8.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-    return wide;
+    return ToWide(CP_UTF8, utf8);
 }
 
 std::string WideToUtf8(std::wstring_view wide) {
