@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/system_reason.h"
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN

@@ -60,6 +60,11 @@ std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string NameText(std::string_view name, bool utf8) {
     return utf8 ? std::string(name) : FromAnsiCodePage(name);
 }

@@ -17,6 +17,9 @@ std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8 = false
 // The same name as UTF-8 text, as messages show it.
 std::string NameText(std::string_view name, bool utf8 = false);
 
+// A path as UTF-8 text, as messages show it.
+std::string PathText(const std::filesystem::path& path);
+
 // Why a block's name cannot be a file's name inside a folder (a path of more
 // than one part, a parent folder, a drive, a name Windows reserves, a
 // control character), or nothing when it can. The name is bytes as above.

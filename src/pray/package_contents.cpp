@@ -9,21 +9,12 @@
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
+#include "pray/atomic_file.h"
 #include "pray/errors.h"
 #include "pray/file_checks.h"
 #include "pray/file_names.h"
 #include "pray/package_format.h"
 #include "pray/package_reader.h"
-#include "pray/package_writer.h"
 #include "pray/source_parser.h"
 
 namespace fs = std::filesystem;
@@ -33,11 +24,6 @@ namespace ormel::pray {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-std::string PathText(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // A source string, with the control bytes that have no escape of their own
 // shown as \xNN.
@@ -87,64 +73,6 @@ void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
     for (const auto& tag : tags.integers) check(tag.first);
     for (const auto& tag : tags.strings) check(tag.first);
 }
-
-#ifdef _WIN32
-int OpenNewFile(const fs::path& path) {
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int WriteSome(int file, const char* bytes, std::size_t count) {
-    return _write(file, bytes, static_cast<unsigned>(count));
-}
-int CloseFile(int file) {
-    return _close(file);
-}
-#else
-int OpenNewFile(const fs::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-ssize_t WriteSome(int file, const char* bytes, std::size_t count) {
-    return ::write(file, bytes, count);
-}
-int CloseFile(int file) {
-    return ::close(file);
-}
-#endif
-
-// A file made by an exclusive create (O_EXCL, CREATE_NEW): a name that the
-// file system finds taken already is an error, never a file overwritten.
-class NewFile {
-  public:
-    // shown: the file as messages name it.
-    NewFile(const fs::path& path, std::string shown)
-        : file_(OpenNewFile(path)), shown_(std::move(shown)) {
-        if (file_ < 0) Fail("cannot create");
-    }
-    ~NewFile() {
-        if (file_ >= 0) CloseFile(file_);
-    }
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-
-    void Write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const auto written = WriteSome(file_, bytes.data(), std::min(bytes.size(), kPiece));
-            if (written <= 0) Fail("cannot write");
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-    }
-    void Close() {
-        if (CloseFile(std::exchange(file_, -1)) != 0) Fail("cannot write");
-    }
-
-  private:
-    static constexpr std::size_t kPiece = 1 << 20;
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw Error(what + " the file " + shown_ + ": " + std::strerror(errno));
-    }
-
-    int file_;
-    std::string shown_;
-};
 
 struct WindowsNameOrder {
     bool operator()(const fs::path& a, const fs::path& b) const {
@@ -267,28 +195,6 @@ void MoveFilesInto(const fs::path& from, const fs::path& folder, const fs::path&
         throw;
     }
 }
-
-// A temporary folder beside the path given, removed with what is left in it.
-class StagingFolder {
-  public:
-    explicit StagingFolder(const fs::path& beside) : path_(TemporaryPathBeside(beside)) {
-        std::error_code error;
-        if (!fs::create_directory(path_, error)) {
-            throw Error("cannot create a folder in " + PathText(path_.parent_path()) + ": " +
-                        error.message());
-        }
-    }
-    ~StagingFolder() {
-        std::error_code ignored;  // the failure that got here is the one to report
-        fs::remove_all(path_, ignored);
-    }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
 
 }  // namespace
 

@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "pray/package_writer.h"
+#include "pray/atomic_file.h"
 #include "pray_test_support.h"
 
 namespace ormel::test {
