@@ -25,6 +25,13 @@ std::string PathText(const std::filesystem::path& path);
 // control character), or nothing when it can. The name is bytes as above.
 std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes);
 
+// A plain file name for a block whose name is none (see above), as bytes in
+// the same code page: each character that Windows does not allow, a path
+// separator and a control character included, and a trailing dot or blank
+// becomes "_"; a device name gets "_" before it; an empty name is "_"; a
+// name too long for a file is cut. A usable name comes back unchanged.
+std::string SafeFileName(std::string_view name_bytes);
+
 // Compares two file names as Windows does: ordinal, ignoring case over all
 // of Unicode (each character's simple upper case). Less than, equal to or
 // greater than 0, as a before, the same as or after b.

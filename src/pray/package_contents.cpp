@@ -59,6 +59,33 @@ fs::path DocumentName(const fs::path& package) {
     return package.stem().concat(".txt");
 }
 
+std::string RepeatedKeyText(const RepeatedKey& repeated) {
+    return "the key " + QuoteForListing(repeated.key) + " is given again with " +
+           (repeated.same_value ? "the same value" : "another value");
+}
+
+// The block's tags as stored, with a warning line for each key given again.
+Tags TagsAsStored(PackageReader& reader, std::vector<std::string>& warnings) {
+    Tags tags = reader.ReadTags();
+    for (const RepeatedKey& repeated : RepeatedKeys(tags)) {
+        warnings.push_back(reader.Warning(RepeatedKeyText(repeated)));
+    }
+    return tags;
+}
+
+// The block's tags with each key once, as a document gives them: a key
+// given again with the same value draws a warning, with another an error.
+Tags TagsOnce(PackageReader& reader, std::vector<std::string>& warnings) {
+    const Tags tags = TagsAsStored(reader, warnings);
+    for (const RepeatedKey& repeated : RepeatedKeys(tags)) {
+        if (!repeated.same_value) {
+            reader.Fail(reader.header().offset,
+                        RepeatedKeyText(repeated) + "; a document gives each key once");
+        }
+    }
+    return WithoutRepeats(tags);
+}
+
 // Keys that a document cannot give, so that the unpacked document would not
 // build the same block.
 void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
@@ -87,6 +114,9 @@ class Unpacker {
     Unpacker(const fs::path& package, const fs::path& staging, const fs::path& shown)
         : package_(package), staging_(staging), shown_(shown) {}
 
+    // The warnings about the package, a line each.
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
     void Run() {
         std::ifstream in = OpenToRead(package_, "cannot open the package", PathText(package_));
         PackageReader reader(in, PathText(package_.filename()));
@@ -108,7 +138,7 @@ class Unpacker {
 
   private:
     std::string GroupLines(PackageReader& reader) {
-        const Tags tags = reader.ReadTags();
+        const Tags tags = TagsOnce(reader, warnings_);
         CheckKeysFitDocument(reader, tags);
         const BlockHeader& header = reader.header();
         return "group " + header.type + " " + QuoteSourceString(header.name) +
@@ -117,11 +147,7 @@ class Unpacker {
 
     std::string InlineLine(PackageReader& reader) {
         const BlockHeader& header = reader.header();
-        if (const auto reason = UnsafeFileNameReason(header.name)) {
-            reader.Fail(header.offset + kTypeBytes,
-                        "the block's name cannot be a file's name in the folder: " + *reason);
-        }
-        const std::string file_name = FreeFileName(header.name);
+        const std::string file_name = FreeFileName(SafeFileName(header.name));
         const fs::path name = PathFromNameBytes(file_name);
         NewFile file(staging_ / name, PathText(shown_ / name));
         reader.ReadData([&](std::string_view piece) { file.Write(piece); });
@@ -144,6 +170,7 @@ class Unpacker {
     fs::path staging_;
     fs::path shown_;
     std::set<fs::path, WindowsNameOrder> taken_;
+    std::vector<std::string> warnings_;
 };
 
 // A folder, device, FIFO or socket (or a link to one) where a file is to go
@@ -198,7 +225,9 @@ void MoveFilesInto(const fs::path& from, const fs::path& folder, const fs::path&
 
 }  // namespace
 
-void ListPackage(std::istream& in, const std::string& package_name, std::ostream& out) {
+std::vector<std::string> ListPackage(std::istream& in, const std::string& package_name,
+                                     std::ostream& out) {
+    std::vector<std::string> warnings;
     PackageReader reader(in, package_name);
     while (reader.Next()) {
         const BlockHeader& header = reader.header();
@@ -206,14 +235,16 @@ void ListPackage(std::istream& in, const std::string& package_name, std::ostream
             << " bytes stored, " << header.unstored << " unstored, "
             << (header.compressed ? "compressed" : "uncompressed") << "\n";
         if (IsTagBlockType(header.type)) {
-            out << TagLines(reader.ReadTags(), "    ", QuoteForListing, "\n");
+            out << TagLines(TagsAsStored(reader, warnings), "    ", QuoteForListing, "\n");
         } else {
             reader.ReadData([](std::string_view) {});
         }
     }
+    return warnings;
 }
 
-void UnpackPackage(const fs::path& package, const fs::path& folder_as_given, bool force) {
+std::vector<std::string> UnpackPackage(const fs::path& package, const fs::path& folder_as_given,
+                                       bool force) {
     const fs::path folder =
         folder_as_given.has_filename() ? folder_as_given : folder_as_given.parent_path();
     const std::string document = PathText(DocumentName(package));
@@ -235,15 +266,18 @@ void UnpackPackage(const fs::path& package, const fs::path& folder_as_given, boo
     if (!exists) {
         const fs::path resolved = fs::weakly_canonical(fs::absolute(folder));
         StagingFolder staging(resolved);
-        Unpacker(package, staging.path(), folder).Run();
+        Unpacker unpacker(package, staging.path(), folder);
+        unpacker.Run();
         MoveIntoPlace(staging.path(), resolved);
-        return;
+        return unpacker.warnings();
     }
     const fs::path resolved = fs::canonical(folder);
     StagingFolder staging(resolved / "unpacked");
-    Unpacker(package, staging.path(), folder).Run();
+    Unpacker unpacker(package, staging.path(), folder);
+    unpacker.Run();
     StagingFolder replaced(resolved / "replaced");
     MoveFilesInto(staging.path(), resolved, replaced.path(), folder);
+    return unpacker.warnings();
 }
 
 }  // namespace ormel::pray
