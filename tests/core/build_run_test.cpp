@@ -155,9 +155,10 @@ const std::vector<std::string> kSucceeds{kSuccess}, kFails{kFailure}, kBoth{kSuc
 
 const BuildCase kBuildCases[] = {
     {"Lantern", [](Bench&) {}, kLantern, kSucceeds, ""},
-    {"BuilderTakingASecond",
+    // Longer than a tenth of the builder's minute, and still in time.
+    {"BuilderTakingSixAndAHalfSeconds",
      [](Bench& b) {
-         InstallStandIn(b.program, "sleep_ms 1000");
+         InstallStandIn(b.program, "sleep_ms 6500");
          b.on_message = [&b] { EXPECT_EQ(StandInRuns(b.program).at(0).ended, "0"); };
      },
      kLantern, kSucceeds, ""},
@@ -188,18 +189,20 @@ const BuildCase kBuildCases[] = {
     // The builder's own last five lines tell the author why, blank lines
     // left out, from the end of an output longer than the part kept.
     {"BuilderSaysWhy",
-     Orders("say 1\nblank_lines 70000\nsay 2\nsay 3\nsay 4\nsay \nsay 5\nsay 6\nsay 7\nexit 1"),
+     Orders("say 1\nblank_lines 70000\nsay 2\nsay 3\r\nsay 4\nsay \r\nsay 5\nsay 6\nsay 7\nexit 1"),
      kLantern, kFails, kAllLeft, "3\n4\n5\n6\n7"},
     // Without PRAY.exe the bundled builder runs in its place, in the program
     // folder, and counts only when the package is there.
     {"BundledBuilder", Bundled("package"), kLantern, kSucceeds, "Lantern.agent"},
     {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
      "the builder ended without making"},
-    // Stopped before the report, it never writes its package.
+    // Stopped before the report, it never writes its package, even when it
+    // ignores being asked to end.
     {"BuilderStillRunningAtTheDeadline",
      [](Bench& b) {
-         InstallStandIn(b.program, "sleep_ms 1000\npackage");
+         InstallStandIn(b.program, "ignore_stop\nsleep_ms 1000\npackage");
          b.environment.builder_timeout = 300ms;
+         b.environment.stop_grace = 100ms;
          b.on_message = [&b] { EXPECT_TRUE(b.handles.Builder->Poll()); };
      },
      kLantern, kFails, kAllLeft, "the builder was still running after 300 ms"},
@@ -306,18 +309,27 @@ TEST(Launch, PassesEachArgumentWhole) {
 }
 
 #ifndef _WIN32
-// A PRAY.exe made for Windows runs through the wine found on PATH, with the
-// same document, in the program folder; without wine the author learns why.
+// A PRAY.exe made for Windows runs through the wine found on PATH (a file
+// named wine that is no program is passed over), with the same document, in
+// the program folder; without wine the author learns why. The builder's
+// output leaves no file in the temporary folder.
 TEST(BuildRunOutsideWindows, StartsAWindowsBuilderThroughWine) {
     const std::string path = std::getenv("PATH");
+    const std::string temp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
     for (const bool wine_installed : {true, false}) {
         Bench bench;
         WriteBytes(bench.program / "PRAY.exe", "MZ, a Windows program");
         bench.builder_folder = bench.root.path() / "bundled";  // PATH, with or without wine
         if (wine_installed) InstallStandIn(bench.builder_folder, "", "wine");
-        setenv("PATH", ToUtf8(bench.builder_folder).c_str(), 1);
+        fs::create_directories(bench.root.path() / "plain");
+        WriteBytes(bench.root.path() / "plain" / "wine", "not a program");
+        const std::string plain = ToUtf8(bench.root.path() / "plain");
+        setenv("PATH", (plain + ":" + ToUtf8(bench.builder_folder)).c_str(), 1);
+        setenv("TMPDIR", plain.c_str(), 1);
         EXPECT_EQ(bench.Tick(), wine_installed ? BuildOutcome::Succeeded : BuildOutcome::Failed);
         setenv("PATH", path.c_str(), 1);
+        temp.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", temp.c_str(), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(bench.root.path() / "plain"), {}), 1);
 
         EXPECT_THAT(bench.details.back(), HasSubstr(wine_installed ? "" : "is a Windows program"));
         const auto runs = StandInRuns(bench.builder_folder);

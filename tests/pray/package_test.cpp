@@ -131,7 +131,8 @@ TEST(PrayPackages, PackagesListAndUnpackAsExpected) {
         const fs::path stem = FromUtf8(package).stem(), unpacked = work / stem;
         if (fs::exists(unpacked)) {
             const std::string again = ToUtf8(folder.path() / "again.agent");
-            RunPray({"-o", again, ToUtf8(unpacked / fs::path(stem).concat(".txt"))});
+            EXPECT_EQ(RunPray({"-o", again, ToUtf8(unpacked / fs::path(stem).concat(".txt"))}).err,
+                      "");
             std::vector<ReadBlock> blocks = ReadBlocks(FromUtf8(package));
             for (ReadBlock& block : blocks) block.tags = pray::WithoutRepeats(block.tags);
             EXPECT_EQ(ReadBlocks(again), blocks);
