@@ -100,21 +100,7 @@ struct Bench : BuildHost {
     }
 };
 
-// One case of build_cases.txt: a block of "key: value" lines, # a comment.
-//   case: its name                 only on: Windows, where it runs only there
-//   orders: a line of the builder's orders (stand_in_builder.cpp; \r a CR)
-//   bundled: yes: no PRAY.exe, the bundled builder takes the orders
-//   remove: / write: files (relative to the program folder) removed / made
-//   name: / script: the agent's name / script name
-//   slot 5: FILE EXT [CATEGORY or none]: the slot names FILE EXT; with a
-//           category, the agent folder's file is made and the code set
-//   link: NAME TARGET: a hard link in the program folder
-//   timeout ms: / grace ms: the builder's time / the grace when stopped
-//   during the wait: build: the fifth pump asks for another build
-//   staged: the files beside the builder at its start; none: not started
-//   messages: success, failure or both
-//   left: the files the build adds, -NAME for one it deletes
-//   cause: how the failure message's detail starts (\n a line end)
+// The cases of build_cases.txt, whose head says what each key means.
 using BuildCase = std::map<std::string, std::string>;
 
 std::vector<BuildCase> BuildCases() {

@@ -33,20 +33,9 @@ TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
     ASSERT_EQ(RunPray({"-o", again, ToUtf8(work / "R" / "R.txt")}).err, "");
     EXPECT_EQ(ReadBlocks(again), ReadBlocks(work / "R.agent"));
     EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 2);  // R and R.agent
-#ifndef _WIN32  // --force through a link to a folder on another file system
-    const fs::path memory = "/dev/shm" / folder.path().filename();
-    if (std::error_code no_shm; fs::create_directory(memory, no_shm)) {
-        fs::create_directory_symlink(memory, work / "link");
-        EXPECT_EQ(RunPray({"unpack", "--force", "R.agent", "link"}, work).err, "");
-        EXPECT_TRUE(fs::exists(memory / "R.txt"));
-        fs::remove_all(memory);
-    }
-#endif
 }
 
-// The bytes that a .package file describes, token by token: "text" (\xNN
-// for any byte), name "text" (zero-padded to a block name's 128 bytes) and a
-// number (a u32, little-endian).
+// The bytes that a .package file describes (see packages/README).
 std::string PackageBytes(const fs::path& file) {
     std::istringstream in(ReadBytes(file));
     std::string bytes, word;
@@ -77,19 +66,7 @@ std::vector<std::string> Snapshot(const fs::path& folder) {
     return entries;
 }
 
-// Each case is a pair of files under packages/: NAME.package the package's
-// bytes, NAME.expected what list and unpack make of it, a line each:
-//   note: what the case is; not on Windows: why it cannot be made there
-//   package: its file name (P.agent when not given)
-//   before: the files (and folders/) in FOLDER before unpack --force into it
-//   list: / unpack: / force: ok; warns: and what the warning says; or what
-//   the error says (force as unpack when not given)
-//   lines listed: how many lines list prints
-//   files: FOLDER's files after, sorted, each NAME or NAME=BYTES, "quoted"
-//   where it holds a blank
-// Each is listed, unpacked into a new folder and with --force into FOLDER; a
-// refused unpack leaves every file as it was, and the document of one that
-// is not builds the same blocks, each key once.
+// The cases of packages/, whose README says how they read.
 TEST(PrayPackages, PackagesListAndUnpackAsExpected) {
     for (const auto& entry : fs::directory_iterator(FromUtf8(ORMEL_PRAY_PACKAGES))) {
         if (entry.path().extension() != ".package") continue;
