@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
