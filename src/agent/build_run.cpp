@@ -35,9 +35,6 @@ constexpr std::string_view kDocumentExt = ".txt";
 constexpr std::string_view kPackageExt = ".agent";
 // How many of the builder's last output lines the failure message shows.
 constexpr std::size_t kShownBuilderLines = 5;
-// How long a builder that ran past its time has to end on being asked,
-// before it is killed.
-constexpr milliseconds kStopGrace{2000};
 
 // A cause of failure that the build finds itself, beside those of the file
 // system, the writer and the launcher.
@@ -281,12 +278,12 @@ std::string Seconds(milliseconds duration) {
 
 // Keeps the windows running until the builder has ended; success only when
 // it ended with status 0 before the deadline.
-void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
-                    Clock::time_point started, milliseconds wake_up) {
+void WaitForBuilder(BuildHost& host, Process& builder, const BuildEnvironment& environment,
+                    Clock::time_point started) {
     const BusyCursor busy(host);
     const EndWatch end(host, builder);
-    const milliseconds longest = end.Watched() ? kEventWaitWakeUp : wake_up;
-    const Clock::time_point deadline = started + timeout;
+    const milliseconds longest = end.Watched() ? kEventWaitWakeUp : environment.wake_up;
+    const Clock::time_point deadline = started + environment.builder_timeout;
     for (;;) {
         if (const auto exit = builder.Poll()) {
             if (!exit->Succeeded()) throw BuildRefused(BuilderFailure(builder, *exit));
@@ -296,8 +293,9 @@ void WaitForBuilder(BuildHost& host, Process& builder, milliseconds timeout,
         if (now >= deadline) {
             // Stopped before the report, so that it cannot write its package
             // later, over that of a newer build.
-            builder.Stop(kStopGrace);
-            throw BuildRefused("the builder was still running after " + Seconds(timeout));
+            builder.Stop(environment.stop_grace);
+            throw BuildRefused("the builder was still running after " +
+                               Seconds(environment.builder_timeout));
         }
         host.PumpEvents(std::min(longest, std::chrono::ceil<milliseconds>(deadline - now)));
     }
@@ -345,8 +343,7 @@ void RunSteps(BuildHost& host, BuildHandles& handles, const BuildEnvironment& en
     host.SetLoadFinished(false);
     host.ShowProgressWindow();
     WaitForProgressWindow(host);
-    WaitForBuilder(host, *handles.Builder, environment.builder_timeout, started,
-                   environment.wake_up);
+    WaitForBuilder(host, *handles.Builder, environment, started);
     if (builder.bundled) RequirePackage(plan);
 
     host.ShowMessage(BuildSucceededMessage(plan.name), {});

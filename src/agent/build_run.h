@@ -109,6 +109,9 @@ struct BuildEnvironment {
     // How long after its start the builder may run before the build stops
     // it and fails.
     std::chrono::milliseconds builder_timeout{std::chrono::seconds(60)};
+    // How long a builder stopped at the deadline may take to end when asked
+    // to (SIGTERM) before it is killed.
+    std::chrono::milliseconds stop_grace{std::chrono::seconds(2)};
     // The longest the wait blocks in PumpEvents before it looks at the
     // builder again, when no event tells it of the builder's end.
     std::chrono::milliseconds wake_up{50};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/system_reason.h"
 #include "platform/text_encoding.h"
 
 #ifdef _WIN32
@@ -386,29 +387,6 @@ bool IsSameExistingFile(const std::string& a, const std::string& b) {
     struct stat second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            IsSameFile(first, second);
-}
-
-#endif
-
-#ifdef _WIN32
-
-std::string SystemReason(int code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    if (length == 0) return "Windows error " + std::to_string(static_cast<DWORD>(code));
-    std::wstring reason(text, length);
-    LocalFree(text);
-    // The texts end in a line break.
-    while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();
-    return WideToUtf8(reason);
-}
-
-#else
-
-std::string SystemReason(int code) {
-    return std::strerror(code);
 }
 
 #endif

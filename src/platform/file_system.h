@@ -83,10 +83,6 @@ class FileSystemObject {
     void DeleteFile(const std::string& path, bool force = false);
 };
 
-// The system's own words for an error code: strerror(errno) on POSIX,
-// FormatMessageW's text for GetLastError() on Windows.
-std::string SystemReason(int code);
-
 // True when the path names an existing regular file (or a link to one).
 bool FileExists(const std::string& path);
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
+
 namespace ormel {
 
 class LaunchError : public std::runtime_error {
@@ -94,15 +96,5 @@ inline Process Launch(const std::string& program, const std::vector<std::string>
     options.style = style;
     return Launch(program, arguments, options);
 }
-
-// Finds an executable by its name in the folders of the PATH environment
-// variable; none when no folder holds one.
-std::optional<std::string> FindOnPath(const std::string& name);
-
-// The command line Launch gives Windows: every part in double quotes, so
-// that a path with blanks ("C:\Program Files\...") stays one part, with
-// backslashes and quotes escaped where Windows' own splitting needs it.
-std::string WindowsCommandLine(const std::string& program,
-                               const std::vector<std::string>& arguments);
 
 }  // namespace ormel

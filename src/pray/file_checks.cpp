@@ -4,10 +4,6 @@
 #include <cerrno>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "pray/file_names.h"
 
 namespace fs = std::filesystem;
@@ -33,15 +29,6 @@ std::string KindOf(fs::file_type type) {
 }
 
 }  // namespace
-
-std::string LastSystemReason() {
-#ifdef _WIN32
-    if (const DWORD code = GetLastError(); code != 0) {
-        return std::system_category().message(static_cast<int>(code));
-    }
-#endif
-    return errno == 0 ? std::string() : std::generic_category().message(errno);
-}
 
 Error FileError(const std::string& what, const std::string& shown, const std::string& reason) {
     return Error(what + " " + shown + (reason.empty() ? "" : ": " + reason));

@@ -8,13 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/system_reason.h"
 #include "pray/errors.h"
 
 namespace ormel::pray {
-
-// The system's words for why the last file operation failed ("No such file
-// or directory", "Permission denied"); empty when it did not say.
-std::string LastSystemReason();
 
 // "{what} {shown}: {reason}", or without the reason when there is none.
 Error FileError(const std::string& what, const std::string& shown,

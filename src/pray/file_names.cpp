@@ -23,6 +23,13 @@ std::string UpperCase(std::string_view text) {
     return upper;
 }
 
+// What Windows does not allow in a name, besides control characters.
+constexpr const char* kNotInNames = "/\\:*?\"<>|";
+
+// The longest name written, in UTF-8 bytes, below the 255 that file systems
+// allow so that a number added to tell names apart still fits.
+constexpr std::size_t kMostFileNameBytes = 240;
+
 // CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, also with an extension
 // or blanks after them.
 bool IsReservedOnWindows(std::string_view name) {
@@ -60,6 +67,11 @@ std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string NameText(std::string_view name, bool utf8) {
     return utf8 ? std::string(name) : FromAnsiCodePage(name);
 }
@@ -75,14 +87,37 @@ std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes) {
         return "a name holding a control character";
     }
     if (name.find_first_of("/\\") != std::string::npos) return "a path, not a plain name";
-    if (name.find_first_of(":*?\"<>|") != std::string::npos) {
+    if (name.find_first_of(kNotInNames) != std::string::npos) {
         return "a character that Windows does not allow in names (: * ? \" < > |)";
     }
+    if (name.size() > kMostFileNameBytes) return "a name too long for a file";
     if (name.back() == '.' || name.back() == ' ') {
         return "a name ending in a dot or a blank, which Windows drops";
     }
     if (IsReservedOnWindows(name)) return "a name that Windows reserves for a device";
     return std::nullopt;
+}
+
+std::string SafeFileName(std::string_view name_bytes) {
+    if (!UnsafeFileNameReason(name_bytes)) return std::string(name_bytes);
+    std::string safe;
+    for (std::size_t i = 0; i < name_bytes.size(); ++i) {
+        const char byte = name_bytes[i];
+        if (IsDoubleByteLead(byte) && i + 1 < name_bytes.size()) {  // a letter, kept whole
+            safe.append(name_bytes.substr(i++, 2));
+        } else if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F ||
+                   std::string_view(kNotInNames).find(byte) != std::string_view::npos) {
+            safe += '_';
+        } else {
+            safe += byte;
+        }
+    }
+    for (auto end = safe.rbegin(); end != safe.rend() && (*end == '.' || *end == ' '); ++end) {
+        *end = '_';
+    }
+    while (NameText(safe).size() > kMostFileNameBytes) safe.pop_back();
+    if (safe.empty() || IsReservedOnWindows(NameText(safe))) safe.insert(0, "_");
+    return UnsafeFileNameReason(safe) ? "_" : safe;
 }
 
 int CompareNamesAsWindows(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -17,10 +17,20 @@ std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8 = false
 // The same name as UTF-8 text, as messages show it.
 std::string NameText(std::string_view name, bool utf8 = false);
 
+// A path as UTF-8 text, as messages show it.
+std::string PathText(const std::filesystem::path& path);
+
 // Why a block's name cannot be a file's name inside a folder (a path of more
 // than one part, a parent folder, a drive, a name Windows reserves, a
 // control character), or nothing when it can. The name is bytes as above.
 std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes);
+
+// A plain file name for a block whose name is none (see above), as bytes in
+// the same code page: each character that Windows does not allow, a path
+// separator and a control character included, and a trailing dot or blank
+// becomes "_"; a device name gets "_" before it; an empty name is "_"; a
+// name too long for a file is cut. A usable name comes back unchanged.
+std::string SafeFileName(std::string_view name_bytes);
 
 // Compares two file names as Windows does: ordinal, ignoring case over all
 // of Unicode (each character's simple upper case). Less than, equal to or

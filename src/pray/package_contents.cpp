@@ -9,21 +9,12 @@
 #include <utility>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
-
+#include "pray/atomic_file.h"
 #include "pray/errors.h"
 #include "pray/file_checks.h"
 #include "pray/file_names.h"
 #include "pray/package_format.h"
 #include "pray/package_reader.h"
-#include "pray/package_writer.h"
 #include "pray/source_parser.h"
 
 namespace fs = std::filesystem;
@@ -33,11 +24,6 @@ namespace ormel::pray {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-std::string PathText(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // A source string, with the control bytes that have no escape of their own
 // shown as \xNN.
@@ -73,6 +59,33 @@ fs::path DocumentName(const fs::path& package) {
     return package.stem().concat(".txt");
 }
 
+std::string RepeatedKeyText(const RepeatedKey& repeated) {
+    return "the key " + QuoteForListing(repeated.key) + " is given again with " +
+           (repeated.same_value ? "the same value" : "another value");
+}
+
+// The block's tags as stored, with a warning line for each key given again.
+Tags TagsAsStored(PackageReader& reader, std::vector<std::string>& warnings) {
+    Tags tags = reader.ReadTags();
+    for (const RepeatedKey& repeated : RepeatedKeys(tags)) {
+        warnings.push_back(reader.Warning(RepeatedKeyText(repeated)));
+    }
+    return tags;
+}
+
+// The block's tags with each key once, as a document gives them: a key
+// given again with the same value draws a warning, with another an error.
+Tags TagsOnce(PackageReader& reader, std::vector<std::string>& warnings) {
+    const Tags tags = TagsAsStored(reader, warnings);
+    for (const RepeatedKey& repeated : RepeatedKeys(tags)) {
+        if (!repeated.same_value) {
+            reader.Fail(reader.header().offset,
+                        RepeatedKeyText(repeated) + "; a document gives each key once");
+        }
+    }
+    return WithoutRepeats(tags);
+}
+
 // Keys that a document cannot give, so that the unpacked document would not
 // build the same block.
 void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
@@ -88,64 +101,6 @@ void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
     for (const auto& tag : tags.strings) check(tag.first);
 }
 
-#ifdef _WIN32
-int OpenNewFile(const fs::path& path) {
-    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-int WriteSome(int file, const char* bytes, std::size_t count) {
-    return _write(file, bytes, static_cast<unsigned>(count));
-}
-int CloseFile(int file) {
-    return _close(file);
-}
-#else
-int OpenNewFile(const fs::path& path) {
-    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-ssize_t WriteSome(int file, const char* bytes, std::size_t count) {
-    return ::write(file, bytes, count);
-}
-int CloseFile(int file) {
-    return ::close(file);
-}
-#endif
-
-// A file made by an exclusive create (O_EXCL, CREATE_NEW): a name that the
-// file system finds taken already is an error, never a file overwritten.
-class NewFile {
-  public:
-    // shown: the file as messages name it.
-    NewFile(const fs::path& path, std::string shown)
-        : file_(OpenNewFile(path)), shown_(std::move(shown)) {
-        if (file_ < 0) Fail("cannot create");
-    }
-    ~NewFile() {
-        if (file_ >= 0) CloseFile(file_);
-    }
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-
-    void Write(std::string_view bytes) {
-        while (!bytes.empty()) {
-            const auto written = WriteSome(file_, bytes.data(), std::min(bytes.size(), kPiece));
-            if (written <= 0) Fail("cannot write");
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-        }
-    }
-    void Close() {
-        if (CloseFile(std::exchange(file_, -1)) != 0) Fail("cannot write");
-    }
-
-  private:
-    static constexpr std::size_t kPiece = 1 << 20;
-    [[noreturn]] void Fail(const std::string& what) const {
-        throw Error(what + " the file " + shown_ + ": " + std::strerror(errno));
-    }
-
-    int file_;
-    std::string shown_;
-};
-
 struct WindowsNameOrder {
     bool operator()(const fs::path& a, const fs::path& b) const {
         return CompareNamesAsWindows(a, b) < 0;
@@ -158,6 +113,9 @@ class Unpacker {
   public:
     Unpacker(const fs::path& package, const fs::path& staging, const fs::path& shown)
         : package_(package), staging_(staging), shown_(shown) {}
+
+    // The warnings about the package, a line each.
+    const std::vector<std::string>& warnings() const { return warnings_; }
 
     void Run() {
         std::ifstream in = OpenToRead(package_, "cannot open the package", PathText(package_));
@@ -180,7 +138,7 @@ class Unpacker {
 
   private:
     std::string GroupLines(PackageReader& reader) {
-        const Tags tags = reader.ReadTags();
+        const Tags tags = TagsOnce(reader, warnings_);
         CheckKeysFitDocument(reader, tags);
         const BlockHeader& header = reader.header();
         return "group " + header.type + " " + QuoteSourceString(header.name) +
@@ -189,11 +147,7 @@ class Unpacker {
 
     std::string InlineLine(PackageReader& reader) {
         const BlockHeader& header = reader.header();
-        if (const auto reason = UnsafeFileNameReason(header.name)) {
-            reader.Fail(header.offset + kTypeBytes,
-                        "the block's name cannot be a file's name in the folder: " + *reason);
-        }
-        const std::string file_name = FreeFileName(header.name);
+        const std::string file_name = FreeFileName(SafeFileName(header.name));
         const fs::path name = PathFromNameBytes(file_name);
         NewFile file(staging_ / name, PathText(shown_ / name));
         reader.ReadData([&](std::string_view piece) { file.Write(piece); });
@@ -216,6 +170,7 @@ class Unpacker {
     fs::path staging_;
     fs::path shown_;
     std::set<fs::path, WindowsNameOrder> taken_;
+    std::vector<std::string> warnings_;
 };
 
 // A folder, device, FIFO or socket (or a link to one) where a file is to go
@@ -268,31 +223,11 @@ void MoveFilesInto(const fs::path& from, const fs::path& folder, const fs::path&
     }
 }
 
-// A temporary folder beside the path given, removed with what is left in it.
-class StagingFolder {
-  public:
-    explicit StagingFolder(const fs::path& beside) : path_(TemporaryPathBeside(beside)) {
-        std::error_code error;
-        if (!fs::create_directory(path_, error)) {
-            throw Error("cannot create a folder in " + PathText(path_.parent_path()) + ": " +
-                        error.message());
-        }
-    }
-    ~StagingFolder() {
-        std::error_code ignored;  // the failure that got here is the one to report
-        fs::remove_all(path_, ignored);
-    }
-    StagingFolder(const StagingFolder&) = delete;
-    StagingFolder& operator=(const StagingFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
 }  // namespace
 
-void ListPackage(std::istream& in, const std::string& package_name, std::ostream& out) {
+std::vector<std::string> ListPackage(std::istream& in, const std::string& package_name,
+                                     std::ostream& out) {
+    std::vector<std::string> warnings;
     PackageReader reader(in, package_name);
     while (reader.Next()) {
         const BlockHeader& header = reader.header();
@@ -300,14 +235,16 @@ void ListPackage(std::istream& in, const std::string& package_name, std::ostream
             << " bytes stored, " << header.unstored << " unstored, "
             << (header.compressed ? "compressed" : "uncompressed") << "\n";
         if (IsTagBlockType(header.type)) {
-            out << TagLines(reader.ReadTags(), "    ", QuoteForListing, "\n");
+            out << TagLines(TagsAsStored(reader, warnings), "    ", QuoteForListing, "\n");
         } else {
             reader.ReadData([](std::string_view) {});
         }
     }
+    return warnings;
 }
 
-void UnpackPackage(const fs::path& package, const fs::path& folder_as_given, bool force) {
+std::vector<std::string> UnpackPackage(const fs::path& package, const fs::path& folder_as_given,
+                                       bool force) {
     const fs::path folder =
         folder_as_given.has_filename() ? folder_as_given : folder_as_given.parent_path();
     const std::string document = PathText(DocumentName(package));
@@ -329,15 +266,18 @@ void UnpackPackage(const fs::path& package, const fs::path& folder_as_given, boo
     if (!exists) {
         const fs::path resolved = fs::weakly_canonical(fs::absolute(folder));
         StagingFolder staging(resolved);
-        Unpacker(package, staging.path(), folder).Run();
+        Unpacker unpacker(package, staging.path(), folder);
+        unpacker.Run();
         MoveIntoPlace(staging.path(), resolved);
-        return;
+        return unpacker.warnings();
     }
     const fs::path resolved = fs::canonical(folder);
     StagingFolder staging(resolved / "unpacked");
-    Unpacker(package, staging.path(), folder).Run();
+    Unpacker unpacker(package, staging.path(), folder);
+    unpacker.Run();
     StagingFolder replaced(resolved / "replaced");
     MoveFilesInto(staging.path(), resolved, replaced.path(), folder);
+    return unpacker.warnings();
 }
 
 }  // namespace ormel::pray

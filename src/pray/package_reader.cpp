@@ -58,14 +58,21 @@ PackageReader::PackageReader(std::istream& in, std::string package_name)
     next_offset_ = magic.size();
 }
 
-void PackageReader::Fail(std::uint64_t offset, const std::string& message) const {
+std::string PackageReader::Where(std::uint64_t offset) const {
     std::string block;
     if (header_.index > 0) {
         block = header_.type.empty() ? "block " + std::to_string(header_.index) + " "
                                      : DescribeBlock(header_) + " ";
     }
-    throw PackageError(package_name_ + ": " + block + "at byte " + std::to_string(offset) + ": " +
-                       message);
+    return package_name_ + ": " + block + "at byte " + std::to_string(offset) + ": ";
+}
+
+void PackageReader::Fail(std::uint64_t offset, const std::string& message) const {
+    throw PackageError(Where(offset) + message);
+}
+
+std::string PackageReader::Warning(const std::string& message) const {
+    return Where(header_.offset) + "warning: " + message;
 }
 
 void PackageReader::ReadExactly(char* buffer, std::size_t count) {

@@ -45,8 +45,11 @@ class PackageReader {
     // Throws PackageError naming the package, the current block and the
     // byte offset.
     [[noreturn]] void Fail(std::uint64_t offset, const std::string& message) const;
+    // A warning line about the current block, named as Fail names it.
+    std::string Warning(const std::string& message) const;
 
   private:
+    std::string Where(std::uint64_t offset) const;
     void ReadExactly(char* buffer, std::size_t count);
     void CheckHeader(const char* raw);
     void ReadStored(const std::function<void(std::string_view)>& sink);

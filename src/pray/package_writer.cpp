@@ -7,9 +7,9 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <vector>
 
+#include "pray/atomic_file.h"
 #include "pray/errors.h"
 #include "pray/file_checks.h"
 #include "pray/file_names.h"
@@ -30,11 +30,6 @@ void (*g_before_reading_file)(const fs::path& file) = nullptr;
 namespace {
 
 constexpr std::size_t kChunkBytes = 1 << 20;
-
-std::string PathText(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 #ifdef __linux__
 // Copies a whole file into the package at offset inside the kernel
@@ -350,23 +345,6 @@ std::string EncodeGroup(const Source& source, const BlockSource& group,
     return EncodeTags(tags);
 }
 
-// Removes the temporary file unless it was moved into place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-    ~TemporaryFile() {
-        std::error_code ignored;  // the failure that got here is the one to report
-        if (!path_.empty()) fs::remove(path_, ignored);
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const fs::path& path() const { return path_; }
-    void Release() { path_.clear(); }
-
-  private:
-    fs::path path_;
-};
-
 }  // namespace
 
 std::string ReadWholeFile(const fs::path& file) {
@@ -378,26 +356,6 @@ std::string ReadWholeFile(const fs::path& file) {
     }
     if (in.bad()) throw FileError("cannot read the file", PathText(file));
     return bytes;
-}
-
-fs::path TemporaryPathBeside(const fs::path& target) {
-    std::random_device random;
-    for (int attempt = 0;; ++attempt) {
-        fs::path candidate = target;
-        // Built by appending: GCC 12 at -O3 warns falsely on "." + string.
-        std::string name(".");
-        name.append(PathText(target.filename())).append(".partial-");
-        name.append(std::to_string(random()));
-        candidate.replace_filename(PathFromNameBytes(name, true));
-        std::error_code error;
-        if (!fs::exists(candidate, error) || attempt > 100) return candidate;
-    }
-}
-
-void MoveIntoPlace(const fs::path& temp, const fs::path& target) {
-    std::error_code error;
-    fs::rename(temp, target, error);
-    if (error) throw FileError("cannot replace", PathText(target), error.message());
 }
 
 void WritePackage(Source& source, const fs::path& document_folder, const fs::path& output,

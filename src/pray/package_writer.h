@@ -32,12 +32,6 @@ Source BuildPackage(const std::filesystem::path& document, const std::filesystem
 // A file's whole content; throws Error naming the file when it cannot be read.
 std::string ReadWholeFile(const std::filesystem::path& file);
 
-// Replaces target with the finished file temp (the same folder).
-void MoveIntoPlace(const std::filesystem::path& temp, const std::filesystem::path& target);
-
-// A name for a temporary file or folder beside target, not yet in use.
-std::filesystem::path TemporaryPathBeside(const std::filesystem::path& target);
-
 // Called, when set, with each file block's file just before it is read:
 // the seam through which tests change a file after it was checked.
 extern void (*g_before_reading_file)(const std::filesystem::path& file);

@@ -182,17 +182,21 @@ void Build(const CommandLine& line, std::ostream& err) {
     for (const SourceWarning& warning : source.warnings) err << source.Describe(warning) << "\n";
 }
 
-void List(const CommandLine& line, std::ostream& out) {
+void List(const CommandLine& line, std::ostream& out, std::ostream& err) {
     const fs::path package = PathFromArgument(line.operands[0]);
     std::ifstream in = OpenToRead(package, "cannot open the package", line.operands[0]);
-    ListPackage(in, line.operands[0], out);
+    for (const std::string& warning : ListPackage(in, line.operands[0], out)) {
+        err << warning << "\n";
+    }
 }
 
-void Unpack(const CommandLine& line) {
+void Unpack(const CommandLine& line, std::ostream& err) {
     const fs::path package = PathFromArgument(line.operands[0]);
     const fs::path folder = line.operands.size() == 2 ? PathFromArgument(line.operands[1])
                                                       : fs::current_path() / package.stem();
-    UnpackPackage(package, folder, line.force);
+    for (const std::string& warning : UnpackPackage(package, folder, line.force)) {
+        err << warning << "\n";
+    }
 }
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
@@ -216,9 +220,9 @@ int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
 
     try {
         if (line.command == "list") {
-            List(line, out);
+            List(line, out, err);
         } else if (line.command == "unpack") {
-            Unpack(line);
+            Unpack(line, err);
         } else {
             Build(line, err);
         }

@@ -5,7 +5,9 @@
 #include <map>
 
 #include "platform/text_encoding.h"
+#include "pray/agent_checks.h"
 #include "pray/errors.h"
+#include "pray/source_strings.h"
 
 namespace ormel::pray {
 
@@ -13,15 +15,6 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 127;
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
-
-// In the double-byte code pages of Windows the second byte of a character
-// may be a backslash, which is then no escape: the two bytes stay together.
-// A second byte is never below 0x40, so a quote or a line end after a lead
-// byte still counts as such.
-bool OpensDoubleByteCharacter(std::string_view text) {
-    return text.size() >= 2 && IsDoubleByteLead(text[0]) &&
-           static_cast<unsigned char>(text[1]) >= 0x40;
-}
 
 enum class TokenKind { Word, String, At, LineEnd, DocumentEnd };
 
@@ -391,93 +384,6 @@ class Parser {
     std::map<std::string, std::pair<GivenValue, int>> keys_;
 };
 
-// The checks on counted tags that the game relies on ("Dependency Count"
-// with "Dependency 1" to "Dependency N", and the like).
-class AgentChecks {
-  public:
-    AgentChecks(const BlockSource& group, Source& source) : group_(group), source_(source) {}
-
-    void Run() {
-        CheckCounted("Dependency Count", "Dependency ");
-        CheckCounted("Script Count", "Script ");
-        for (const auto& [number, at] : Numbered("Dependency ")) {
-            if (!HasKey("Dependency Category " + std::to_string(number))) {
-                Warn(at, "\"Dependency " + std::to_string(number) +
-                             "\" has no \"Dependency Category " + std::to_string(number) + "\"");
-            }
-        }
-        for (const auto& tag : group_.integers) {
-            if (!NumberAfter(tag.key, "Dependency Category ")) continue;
-            if (tag.value < 0 || tag.value > 11) {
-                Warn(tag.at, QuoteSourceString(tag.key) + " is " + std::to_string(tag.value) +
-                                 "; categories run from 0 to 11");
-            }
-        }
-    }
-
-  private:
-    // "Dependency 12" gives 12 for the prefix "Dependency "; other keys none.
-    static std::optional<long long> NumberAfter(std::string_view key, std::string_view prefix) {
-        if (!key.starts_with(prefix)) return std::nullopt;
-        const std::string_view digits = key.substr(prefix.size());
-        if (digits.empty() || digits.size() > 10 || digits[0] == '0') return std::nullopt;
-        long long number = 0;
-        for (char c : digits) {
-            if (c < '0' || c > '9') return std::nullopt;
-            number = number * 10 + (c - '0');
-        }
-        return number;
-    }
-
-    std::vector<std::pair<long long, SourcePosition>> Numbered(std::string_view prefix) const {
-        std::vector<std::pair<long long, SourcePosition>> numbered;
-        auto collect = [&](const std::string& key, SourcePosition at) {
-            if (const auto number = NumberAfter(key, prefix)) numbered.emplace_back(*number, at);
-        };
-        for (const auto& tag : group_.integers) collect(tag.key, tag.at);
-        for (const auto& tag : group_.strings) collect(tag.key, tag.at);
-        return numbered;
-    }
-
-    bool HasKey(const std::string& key) const {
-        auto same = [&](const auto& tag) { return tag.key == key; };
-        return std::any_of(group_.integers.begin(), group_.integers.end(), same) ||
-               std::any_of(group_.strings.begin(), group_.strings.end(), same);
-    }
-
-    void CheckCounted(const std::string& count_key, std::string_view prefix) {
-        const auto numbered = Numbered(prefix);
-        const auto count = std::find_if(group_.integers.begin(), group_.integers.end(),
-                                        [&](const auto& tag) { return tag.key == count_key; });
-        const std::string item = "\"" + std::string(prefix) + "N\"";
-        if (count == group_.integers.end()) {
-            if (!numbered.empty()) {
-                Warn(numbered.front().second,
-                     "the group has " + item + " tags but no \"" + count_key + "\"");
-            }
-            return;
-        }
-        const auto within = std::count_if(numbered.begin(), numbered.end(),
-                                          [&](const auto& n) { return n.first <= count->value; });
-        if (count->value < 0 || within != count->value) {
-            Warn(count->at, "\"" + count_key + "\" is " + std::to_string(count->value) +
-                                ", but the group has " + std::to_string(within) + " of the tags " +
-                                item + " for N from 1 to " + std::to_string(count->value));
-        }
-        for (const auto& [number, at] : numbered) {
-            if (number > count->value) {
-                Warn(at, std::string("\"").append(prefix) + std::to_string(number) +
-                             "\" is beyond \"" + count_key + "\" " + std::to_string(count->value));
-            }
-        }
-    }
-
-    void Warn(SourcePosition at, std::string message) { source_.Warn(at, std::move(message)); }
-
-    const BlockSource& group_;
-    Source& source_;
-};
-
 }  // namespace
 
 void Source::Warn(SourcePosition at, std::string message) {
@@ -499,48 +405,9 @@ Source ParseSource(std::string_view text, const std::string& document) {
     Source source = Parser(text, document, utf8).Parse();
     source.utf8 = utf8;
     for (const BlockSource& block : source.blocks) {
-        if (block.is_group) AgentChecks(block, source).Run();
+        if (block.is_group) CheckAgentTags(block, source);
     }
     return source;
-}
-
-std::string QuoteSourceString(std::string_view bytes) {
-    std::string quoted = "\"";
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        // A lead byte keeps its second half; without one it is escaped, so
-        // that a reader does not pair it with the escape that may follow.
-        if (OpensDoubleByteCharacter(bytes.substr(i))) {
-            quoted += bytes.substr(i, 2);
-            ++i;
-            continue;
-        }
-        if (IsDoubleByteLead(c)) {
-            quoted += '\\';
-            quoted += c;
-            continue;
-        }
-        switch (c) {
-            case '"':
-                quoted += "\\\"";
-                break;
-            case '\\':
-                quoted += "\\\\";
-                break;
-            case '\n':
-                quoted += "\\n";
-                break;
-            case '\r':
-                quoted += "\\r";
-                break;
-            case '\t':
-                quoted += "\\t";
-                break;
-            default:
-                quoted += c;
-        }
-    }
-    return quoted + "\"";
 }
 
 }  // namespace ormel::pray

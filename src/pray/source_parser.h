@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "pray/source_strings.h"
+
 namespace ormel::pray {
 
 struct SourcePosition {
@@ -73,9 +75,5 @@ struct Source {
 // Throws SourceError at the first fault; document is the name that messages
 // carry.
 Source ParseSource(std::string_view text, const std::string& document);
-
-// The bytes as a source string, double quotes included, that reads back as
-// exactly these bytes.
-std::string QuoteSourceString(std::string_view bytes);
 
 }  // namespace ormel::pray

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
+#include <variant>
 
 namespace ormel::pray {
 
@@ -71,12 +73,6 @@ void CheckCount(const PayloadCursor& cursor, std::uint32_t count, std::size_t at
     }
 }
 
-void CheckNewKey(std::set<std::string, std::less<>>& keys, std::string_view key, std::size_t at) {
-    if (!keys.emplace(key).second) {
-        throw TagFormatError(at, "the key \"" + std::string(key) + "\" is given twice");
-    }
-}
-
 // What a list of tags is called in its errors.
 struct TagListNames {
     const char* count;
@@ -84,20 +80,17 @@ struct TagListNames {
     const char* key;
 };
 
-// Reads one list of tags: its count, then each key, new in the block, with
-// the value that read_value takes from the cursor.
+// Reads one list of tags: its count, then each key with the value that
+// read_value takes from the cursor.
 template <class Value, class ReadValue>
-void DecodeTagList(PayloadCursor& cursor, std::set<std::string, std::less<>>& keys,
-                   const TagListNames& names, std::vector<std::pair<std::string, Value>>& list,
-                   ReadValue read_value) {
+void DecodeTagList(PayloadCursor& cursor, const TagListNames& names,
+                   std::vector<std::pair<std::string, Value>>& list, ReadValue read_value) {
     const std::size_t count_at = cursor.offset();
     const std::uint32_t count = cursor.U32(names.count);
     CheckCount(cursor, count, count_at, names.plural);
     list.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        const std::size_t key_at = cursor.offset();
         const std::string_view key = cursor.Bytes(names.key);
-        CheckNewKey(keys, key, key_at);
         list.emplace_back(key, read_value());
     }
 }
@@ -126,11 +119,10 @@ std::string EncodeTags(const Tags& tags) {
 Tags DecodeTags(std::string_view payload) {
     PayloadCursor cursor(payload);
     Tags tags;
-    std::set<std::string, std::less<>> keys;
-    DecodeTagList(
-        cursor, keys, {"the count of integer tags", "integer tags", "an integer tag's key"},
-        tags.integers, [&] { return static_cast<std::int32_t>(cursor.U32("an integer tag")); });
-    DecodeTagList(cursor, keys, {"the count of string tags", "string tags", "a string tag's key"},
+    DecodeTagList(cursor, {"the count of integer tags", "integer tags", "an integer tag's key"},
+                  tags.integers,
+                  [&] { return static_cast<std::int32_t>(cursor.U32("an integer tag")); });
+    DecodeTagList(cursor, {"the count of string tags", "string tags", "a string tag's key"},
                   tags.strings, [&] { return std::string(cursor.Bytes("a string tag's value")); });
 
     if (cursor.Remaining() != 0) {
@@ -138,6 +130,35 @@ Tags DecodeTags(std::string_view payload) {
                              std::to_string(cursor.Remaining()) + " bytes follow the last tag");
     }
     return tags;
+}
+
+std::vector<RepeatedKey> RepeatedKeys(const Tags& tags) {
+    // Each key's first value, an integer or a string.
+    std::map<std::string, std::variant<std::int32_t, std::string>, std::less<>> first;
+    std::vector<RepeatedKey> repeated;
+    auto visit = [&](const std::string& key, const auto& value) {
+        const auto [at, is_new] = first.try_emplace(key, value);
+        if (is_new) return;
+        auto known = std::find_if(repeated.begin(), repeated.end(),
+                                  [&](const RepeatedKey& r) { return r.key == key; });
+        if (known == repeated.end()) known = repeated.insert(repeated.end(), {key, true});
+        known->same_value = known->same_value && at->second == decltype(at->second)(value);
+    };
+    for (const auto& [key, value] : tags.integers) visit(key, value);
+    for (const auto& [key, value] : tags.strings) visit(key, value);
+    return repeated;
+}
+
+Tags WithoutRepeats(const Tags& tags) {
+    Tags once;
+    std::set<std::string, std::less<>> keys;
+    for (const auto& tag : tags.integers) {
+        if (keys.insert(tag.first).second) once.integers.push_back(tag);
+    }
+    for (const auto& tag : tags.strings) {
+        if (keys.insert(tag.first).second) once.strings.push_back(tag);
+    }
+    return once;
 }
 
 }  // namespace ormel::pray

@@ -25,7 +25,7 @@ bool IsTagBlockType(std::string_view type);
 std::string EncodeTags(const Tags& tags);
 
 // A payload that is not exactly one well-formed tag list (a count or length
-// running past the end, bytes left over, a key given twice).
+// running past the end, bytes left over).
 class TagFormatError : public std::runtime_error {
   public:
     TagFormatError(std::size_t offset, const std::string& message)
@@ -38,7 +38,21 @@ class TagFormatError : public std::runtime_error {
 };
 
 // Reads a payload; every count and length is checked against the bytes that
-// are really there before it is used.
+// are really there before it is used. Tags come back as stored, a key given
+// more than once included.
 Tags DecodeTags(std::string_view payload);
+
+// A key that a block gives more than once, and whether every time with the
+// same value (of the same kind).
+struct RepeatedKey {
+    std::string key;
+    bool same_value = true;
+};
+
+// The keys given more than once, in the order of their first repeat.
+std::vector<RepeatedKey> RepeatedKeys(const Tags& tags);
+
+// The tags with each key once, at its first place.
+Tags WithoutRepeats(const Tags& tags);
 
 }  // namespace ormel::pray

@@ -62,7 +62,7 @@ struct Bench : BuildHost {
     int ticks = 0;
     std::vector<std::string> events, details;  // the messages' texts and what lies beneath
     std::vector<milliseconds> waits;
-    std::function<void()> during_progress, on_message;  // at the fifth pump; at a message
+    std::function<void()> during_progress;  // at the fifth pump
 
     Bench() {
         fs::create_directories(agent_folder);
@@ -96,197 +96,124 @@ struct Bench : BuildHost {
     void ShowMessage(const std::string& text, const std::string& detail) override {
         events.push_back(text);
         details.push_back(detail);
-        if (on_message) on_message();
+        EXPECT_TRUE(!handles.Builder || handles.Builder->Poll());  // no message before its end
     }
 };
 
-using Arrange = std::function<void(Bench&)>;
+// The cases of build_cases.txt, whose head says what each key means.
+using BuildCase = std::map<std::string, std::string>;
 
-// What one build leaves on disk and which messages it shows. File names
-// are relative to the program folder and separated by blanks.
-struct BuildCase {
-    const char* name;
-    Arrange arrange;
-    const char* staged;  // beside the builder when it starts; null: never started
-    std::vector<std::string> messages;
-    const char* left;        // the files the build adds; "-name": a file it deletes
-    const char* cause = "";  // how the failure message's detail starts
-};
-
-Arrange Orders(const char* orders) {
-    return [orders](Bench& b) { InstallStandIn(b.program, orders); };
+std::vector<BuildCase> BuildCases() {
+    std::vector<BuildCase> cases(1);
+    std::istringstream lines(ReadBytes(FromUtf8(ORMEL_BUILD_CASES)));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with('#')) continue;
+        if (line.empty() && !cases.back().empty()) cases.emplace_back();
+        if (line.empty()) continue;
+        const std::string key = line.substr(0, line.find(':'));
+        std::string value = line.substr(std::min(line.size(), key.size() + 2));
+        for (const auto& [escape, byte] : {std::pair{"\\r", "\r"}, {"\\n", "\n"}}) {
+            for (std::size_t at; (at = value.find(escape)) != std::string::npos;)
+                value.replace(at, 2, byte);
+        }
+        std::string& joined = cases.back()[key];
+        joined += (joined.empty() ? "" : "\n") + value;
+    }
+    return cases;
 }
-Names Split(const char* names) {
-    std::istringstream words(names ? names : "");
+
+Names Split(const std::string& names) {
+    std::istringstream words(names);
     return {std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
 }
-// Removes the files, named relative to the program folder.
-Arrange Remove(const char* files) {
-    return [files](Bench& b) {
-        for (const std::string& file : Split(files)) fs::remove(b.program / file);
-    };
-}
-Arrange Named(const char* name) {
-    return [name](Bench& b) { b.agent.name = name; };
-}
-// No PRAY.exe: the bundled builder, with its orders, takes its place.
-Arrange Bundled(const char* orders) {
-    return [orders](Bench& b) {
+
+void Arrange(Bench& b, BuildCase& c) {
+    for (const std::string& file : Split(c["remove"])) fs::remove(b.program / file);
+    for (const std::string& file : Split(c["write"])) WriteBytes(b.program / file, "stale");
+    if (c.contains("name")) b.agent.name = c["name"];
+    if (c.contains("script")) b.agent.cos_file = c["script"];
+    if (c.contains("bundled")) {
         fs::remove(b.program / "PRAY.exe");
         b.builder_folder = b.root.path() / "bundled";
-        WriteBytes(b.builder_folder / "stand_in.control", orders);
-    };
-}
-// Slot 5 names a file of the agent folder, however it is named; its copy's
-// place may be a hard link to a file of the bench.
-Arrange SlotFile(const char* file, const char* ext, const char* linked_to = nullptr) {
-    return [=](Bench& b) {
-        WriteBytes(b.agent_folder / (std::string(file) + ext), "author's");
-        b.agent.Use(5, file, ext).category = 1;
-        if (linked_to)
-            fs::create_hard_link(b.program / linked_to, b.program / (file + std::string(ext)));
-    };
-}
-
-const char* const kLantern = "Lantern.txt glow.wav lantern.c16 lantern.cos";
-const char* const kAllLeft = "Lantern.txt glow.wav lantern.c16 lantern.cos Lantern/Lantern.txt";
-const char* const kWritten = "Lantern/Lantern.txt lantern.c16";  // until the slot 5 copy fails
-const std::vector<std::string> kSucceeds{kSuccess}, kFails{kFailure}, kBoth{kSuccess, kFailure};
-
-const BuildCase kBuildCases[] = {
-    {"Lantern", [](Bench&) {}, kLantern, kSucceeds, ""},
-    {"BuilderTakingASecond",
-     [](Bench& b) {
-         InstallStandIn(b.program, "sleep_ms 1000");
-         b.on_message = [&b] { EXPECT_EQ(StandInRuns(b.program).at(0).ended, "0"); };
-     },
-     kLantern, kSucceeds, ""},
-    // A document and copies left by an earlier build are replaced, then
-    // deleted by the clean-up.
-    {"StaleDocumentAndCopies",
-     [](Bench& b) {
-         WriteBytes(b.agent_folder / "Lantern.txt", "stale");
-         for (const std::string& name : Split(kLantern)) WriteBytes(b.program / name, "stale");
-     },
-     kLantern, kSucceeds, "-Lantern/Lantern.txt -Lantern.txt -glow.wav -lantern.c16 -lantern.cos"},
-    // A copy that a slot and the script share is deleted once.
-    {"SlotNamingTheScript", [](Bench& b) { b.agent.Use(5, "lantern", ".cos").category = 7; },
-     "Lantern.txt lantern.c16 lantern.cos", kSucceeds, ""},
-    {"BuildAskedForDuringTheWait",
-     [](Bench& b) { b.during_progress = [&b] { EXPECT_EQ(b.Tick(), BuildOutcome::NotStarted); }; },
-     kLantern, kSucceeds, ""},
-    // The failure path deletes nothing: what was made until then stays.
-    {"AgentFolderMissing", Named("Lanterne"), nullptr, kFails, "", "opening \""},
-    {"WriterFails", [](Bench& b) { b.agent.Slot(5).category.reset(); }, nullptr, kFails,
-     "Lantern/Lantern.txt", "file row 5 has no extension"},
-    {"SlotFileMissing", Remove("Lantern/glow.wav"), nullptr, kFails, kWritten, "no file \""},
-    {"NoBuilderAtAll", Remove("PRAY.exe ../../bundled/ormel-pray"), nullptr, kFails, kAllLeft,
-     "there is no builder"},
-    {"BuilderExits3", Orders("exit 3"), kLantern, kFails, kAllLeft,
-     "the builder ended with status 3"},
-    {"BuilderCrashes", Orders("crash"), kLantern, kFails, kAllLeft, "the builder crashed"},
-    // The builder's own last five lines tell the author why, blank lines
-    // left out, from the end of an output longer than the part kept.
-    {"BuilderSaysWhy",
-     Orders("say 1\nblank_lines 70000\nsay 2\nsay 3\nsay 4\nsay \nsay 5\nsay 6\nsay 7\nexit 1"),
-     kLantern, kFails, kAllLeft, "3\n4\n5\n6\n7"},
-    // Without PRAY.exe the bundled builder runs in its place, in the program
-    // folder, and counts only when the package is there.
-    {"BundledBuilder", Bundled("package"), kLantern, kSucceeds, "Lantern.agent"},
-    {"BundledBuilderMakingNoPackage", Bundled(""), kLantern, kFails, kAllLeft,
-     "the builder ended without making"},
-    // Stopped before the report, it never writes its package.
-    {"BuilderStillRunningAtTheDeadline",
-     [](Bench& b) {
-         InstallStandIn(b.program, "sleep_ms 1000\npackage");
-         b.environment.builder_timeout = 300ms;
-         b.on_message = [&b] { EXPECT_TRUE(b.handles.Builder->Poll()); };
-     },
-     kLantern, kFails, kAllLeft, "the builder was still running after 300 ms"},
-    // Deletions run in slot order, then the document, the script's copy and
-    // the document's copy; a read-only file stops them after the report.
-    {"CopyMadeReadOnlyByTheBuilder", Orders("make_read_only glow.wav"), kLantern, kBoth,
-     "glow.wav lantern.cos Lantern.txt Lantern/Lantern.txt"},
-    {"ScriptCopyMadeReadOnlyByTheBuilder", Orders("make_read_only lantern.cos"), kLantern, kBoth,
-     "lantern.cos Lantern.txt"},
-    // The builders, the program and the package are never replaced by a
-    // staged copy, whatever name or link leads to them.
-    {"SlotNamedLikeTheBuilder", SlotFile("PRAY", ".exe"), nullptr, kFails, kWritten},
-    {"SlotNamedLikeTheProgram", SlotFile("ormel", ".exe"), nullptr, kFails, kWritten},
-    {"SlotNamedLikeThePackage", SlotFile("Lantern", ".agent"), nullptr, kFails, kWritten},
-    {"SlotNamingALinkToTheBundledBuilder", SlotFile("link", ".exe", "../../bundled/ormel-pray"),
-     nullptr, kFails, kWritten},
-#ifdef _WIN32
-    {"SlotNamedLikeTheBuilderInOtherCase", SlotFile("pray", ".EXE"), nullptr, kFails, kWritten},
-#endif
-    // Names leading out of their folder fail before anything is written;
-    // with no name the agent folder would be the program folder itself.
-    {"NameLeadingUp", Named("../Ormel"), nullptr, kFails, ""},
-    {"ScriptLeadingUp", [](Bench& b) { b.agent.cos_file = "..\\lantern"; }, nullptr, kFails, ""},
-    {"NameDotDot", Named(".."), nullptr, kFails, ""},
-    {"EmptyName", Named(""), nullptr, kFails, "", "the agent has no name"},
-    // So does a character that the code page cannot write (here 1252).
-    {"NameOutsideTheCodePage", Named("\xC5\x81ukasz"), nullptr, kFails, "",
-     "the agent name holds \"\xC5\x81\", which the system's code page (1252) cannot write"},
-    {"SlotOutsideTheCodePage", [](Bench& b) { b.agent.Use(5, "glow\xE2\x88\x9E", ".wav"); },
-     nullptr, kFails, "", "the file name in file row 5 holds \"\xE2\x88\x9E\""},
-};
-
-class BuildRun : public TestWithParam<BuildCase> {};
-
-TEST_P(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
-    const BuildCase& c = GetParam();
-    Bench bench;
-    c.arrange(bench);
-    const AgentRecord agent = bench.agent;  // as the writer reads it
-    const auto before = FilesUnder(bench.root.path(), bench.program);
-
-    const bool succeeded = c.messages == kSucceeds;
-    EXPECT_EQ(bench.Tick(), succeeded ? BuildOutcome::Succeeded : BuildOutcome::Failed);
-    std::vector<std::string> events;
-    if (c.staged) events = {"progress shown", "progress done", "busy", "not busy"};
-    events.insert(events.end(), c.messages.begin(), c.messages.end());
-    EXPECT_EQ(bench.events, events);
-    EXPECT_THAT(bench.details.back(), StartsWith(c.cause));
-    EXPECT_EQ(bench.timer_interval, 0);
-    EXPECT_FALSE(bench.handles.AgentFile && bench.handles.AgentFile->IsOpen());
-    EXPECT_THAT(bench.waits, Each(AllOf(Gt(0ms), Le(50ms))));  // short slices, never a spin
-
-    const auto runs = StandInRuns(bench.builder_folder);
-    ASSERT_EQ(runs.size(), c.staged ? 1u : 0u);
-    if (c.staged) {
-        const fs::path document = bench.program / FromUtf8(agent.name) / (agent.name + ".txt");
-        EXPECT_EQ(runs[0].arguments, std::vector{ToUtf8(document)});
-        EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
-#ifdef _WIN32
-        EXPECT_EQ(runs[0].window_style, 7);  // SW_SHOWMINNOACTIVE: minimized, not focused
-#endif
-        Names beside = Split(c.staged);
-        for (const auto& [path, bytes] : before) {
-            if (path.find('/') == std::string::npos) beside.insert(path);
+    }
+    if (c.contains("orders") || c.contains("bundled"))
+        WriteBytes(b.builder_folder / "stand_in.control", c["orders"]);
+    std::istringstream slot(c["slot 5"]), link(c["link"]);
+    if (std::string file, ext, category; slot >> file >> ext) {
+        SlotRecord& used = b.agent.Use(5, file, ext);
+        if (slot >> category) {
+            WriteBytes(b.agent_folder / FromUtf8(file + ext), "author's");
+            used.category = category == "none" ? std::nullopt : std::optional(std::stoi(category));
         }
-        EXPECT_EQ(Names(runs[0].files_beside.begin(), runs[0].files_beside.end()), beside);
     }
-
-    // The files found keep their bytes; a file made is a document, a copy of
-    // the author's file or the stand-in's package.
-    Names expected, found;
-    for (const auto& [path, bytes] : before) expected.insert(path);
-    for (const std::string& name : Split(c.left)) {
-        name.starts_with('-') ? void(expected.erase(name.substr(1))) : void(expected.insert(name));
-    }
-    for (const auto& [path, bytes] : FilesUnder(bench.root.path(), bench.program)) {
-        found.insert(path);
-        const auto source = before.find(before.contains(path) ? path : "Lantern/" + path);
-        EXPECT_EQ(bytes, source != before.end() ? source->second : bytes) << path;
-        EXPECT_TRUE(source != before.end() || path.ends_with(".txt") || bytes == "package\n")
-            << path;
-    }
-    EXPECT_EQ(found, expected);
+    if (std::string name, target; link >> name >> target)
+        fs::create_hard_link(b.program / target, b.program / name);
+    if (c.contains("timeout ms"))
+        b.environment.builder_timeout = milliseconds(std::stoi(c["timeout ms"]));
+    if (c.contains("grace ms")) b.environment.stop_grace = milliseconds(std::stoi(c["grace ms"]));
+    if (c.contains("during the wait"))
+        b.during_progress = [&b] { EXPECT_EQ(b.Tick(), BuildOutcome::NotStarted); };
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, BuildRun, ValuesIn(kBuildCases),
-                         [](const auto& test) { return std::string(test.param.name); });
+TEST(BuildRun, LeavesTheFilesAndShowsTheMessagesItShould) {
+    for (BuildCase& c : BuildCases()) {
+        SCOPED_TRACE(c["case"]);
+#ifndef _WIN32
+        if (c.contains("only on")) continue;
+#endif
+        Bench bench;
+        Arrange(bench, c);
+        const AgentRecord agent = bench.agent;  // as the writer reads it
+        const auto before = FilesUnder(bench.root.path(), bench.program);
+
+        std::vector<std::string> messages{c["messages"] == "failure" ? kFailure : kSuccess};
+        if (c["messages"] == "both") messages.push_back(kFailure);
+        EXPECT_EQ(bench.Tick(),
+                  c["messages"] == "success" ? BuildOutcome::Succeeded : BuildOutcome::Failed);
+        const bool staged = c.contains("staged");
+        std::vector<std::string> events;
+        if (staged) events = {"progress shown", "progress done", "busy", "not busy"};
+        events.insert(events.end(), messages.begin(), messages.end());
+        EXPECT_EQ(bench.events, events);
+        EXPECT_THAT(bench.details.back(), StartsWith(c["cause"]));
+        EXPECT_EQ(bench.timer_interval, 0);
+        EXPECT_FALSE(bench.handles.AgentFile && bench.handles.AgentFile->IsOpen());
+        EXPECT_THAT(bench.waits, Each(AllOf(Gt(0ms), Le(50ms))));  // short slices, never a spin
+
+        const auto runs = StandInRuns(bench.builder_folder);
+        ASSERT_EQ(runs.size(), staged ? 1u : 0u);
+        if (staged) {
+            const fs::path document = bench.program / FromUtf8(agent.name) / (agent.name + ".txt");
+            EXPECT_EQ(runs[0].arguments, std::vector{ToUtf8(document)});
+            EXPECT_EQ(runs[0].working_folder, ToUtf8(bench.program));
+#ifdef _WIN32
+            EXPECT_EQ(runs[0].window_style, 7);  // SW_SHOWMINNOACTIVE: minimized, not focused
+#endif
+            Names beside = Split(c["staged"]);
+            for (const auto& [path, bytes] : before) {
+                if (path.find('/') == std::string::npos) beside.insert(path);
+            }
+            EXPECT_EQ(Names(runs[0].files_beside.begin(), runs[0].files_beside.end()), beside);
+        }
+
+        // The files found keep their bytes; a file made is a document, a copy
+        // of the author's file or the stand-in's package.
+        Names expected, found;
+        for (const auto& [path, bytes] : before) expected.insert(path);
+        for (const std::string& name : Split(c["left"])) {
+            name.starts_with('-') ? void(expected.erase(name.substr(1)))
+                                  : void(expected.insert(name));
+        }
+        for (const auto& [path, bytes] : FilesUnder(bench.root.path(), bench.program)) {
+            found.insert(path);
+            const auto source = before.find(before.contains(path) ? path : "Lantern/" + path);
+            EXPECT_EQ(bytes, source != before.end() ? source->second : bytes) << path;
+            EXPECT_TRUE(source != before.end() || path.ends_with(".txt") || bytes == "package\n")
+                << path;
+        }
+        EXPECT_EQ(found, expected);
+    }
+}
 
 // The launcher alone: on Windows only quoting keeps the builder's path,
 // which holds a blank, and each argument whole. Without a working folder
@@ -306,18 +233,27 @@ TEST(Launch, PassesEachArgumentWhole) {
 }
 
 #ifndef _WIN32
-// A PRAY.exe made for Windows runs through the wine found on PATH, with the
-// same document, in the program folder; without wine the author learns why.
+// A PRAY.exe made for Windows runs through the wine found on PATH (a file
+// named wine that is no program is passed over), with the same document, in
+// the program folder; without wine the author learns why. The builder's
+// output leaves no file in the temporary folder.
 TEST(BuildRunOutsideWindows, StartsAWindowsBuilderThroughWine) {
     const std::string path = std::getenv("PATH");
+    const std::string temp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
     for (const bool wine_installed : {true, false}) {
         Bench bench;
         WriteBytes(bench.program / "PRAY.exe", "MZ, a Windows program");
         bench.builder_folder = bench.root.path() / "bundled";  // PATH, with or without wine
         if (wine_installed) InstallStandIn(bench.builder_folder, "", "wine");
-        setenv("PATH", ToUtf8(bench.builder_folder).c_str(), 1);
+        fs::create_directories(bench.root.path() / "plain");
+        WriteBytes(bench.root.path() / "plain" / "wine", "not a program");
+        const std::string plain = ToUtf8(bench.root.path() / "plain");
+        setenv("PATH", (plain + ":" + ToUtf8(bench.builder_folder)).c_str(), 1);
+        setenv("TMPDIR", plain.c_str(), 1);
         EXPECT_EQ(bench.Tick(), wine_installed ? BuildOutcome::Succeeded : BuildOutcome::Failed);
         setenv("PATH", path.c_str(), 1);
+        temp.empty() ? unsetenv("TMPDIR") : setenv("TMPDIR", temp.c_str(), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(bench.root.path() / "plain"), {}), 1);
 
         EXPECT_THAT(bench.details.back(), HasSubstr(wine_installed ? "" : "is a Windows program"));
         const auto runs = StandInRuns(bench.builder_folder);

@@ -3,49 +3,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iomanip>
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
-#include "pray/package_writer.h"
+#include "pray/atomic_file.h"
 #include "pray_test_support.h"
 
 namespace ormel::test {
 namespace {
 
+// The cases of command_lines.txt, whose head says how they read.
 TEST(PrayCommandLine, ExitsWithItsStatus) {
-    const std::string kNoBlocks = ORMEL_DOCUMENT_CASES "/no-blocks.txt";
-    const struct {
+    std::istringstream lines(ReadBytes(FromUtf8(ORMEL_PRAY_COMMAND_LINES)));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line.starts_with('#')) continue;
+        for (std::size_t at; (at = line.find("{documents}")) != std::string::npos;)
+            line.replace(at, 11, ORMEL_DOCUMENT_CASES);
+        std::istringstream words(line);
+        int status = 0;
         std::vector<std::string> arguments;
-        int status;
-        std::string out_start;  // nothing else is written to the standard output
-        std::string err_gist;
-    } cases[] = {
-        {{"--help"}, 0, "Usage:\n", ""},
-        {{"help"}, 0, "Usage:\n", ""},
-        {{"lst", "x"}, 2, "", "ormel-pray: no file \"lst\"; did you mean \"list\"?\n"},
-        {{"-"}, 2, "", "ormel-pray: \"-\" (standard input/output) is not supported; name a file"},
-        {{"-o-", "a.txt"}, 2, "", "\"-\" (standard input/output) is not supported"},
-        {{"--output=-", "a.txt"}, 2, "", "\"-\" (standard input/output) is not supported"},
-        {{"--version"}, 0, "ormel-pray 1.0.0\n", ""},
-        {{}, 2, "", "no document given"},
-        {{"a.txt", "b.txt"}, 2, "", "more than one document"},
-        {{"--level", "10", "a.txt"}, 2, "", "--level takes a number from 0 to 9"},
-        {{"--level"}, 2, "", "--level needs a value"},
-        {{"--bogus", "a.txt"}, 2, "", "unknown option --bogus"},
-        {{"list"}, 2, "", "list takes one package"},
-        {{"unpack", "a", "b", "c"}, 2, "", "unpack takes a package and at most one folder"},
-        {{"list", "-o", "x", "p.agent"}, 2, "", "-o is for building only"},
-        {{"--force", "a.txt"}, 2, "", "--force is for unpack only"},
-        {{"no such document.txt"}, 1, "", "cannot open the file no such document.txt: "},
-        {{"list", "."}, 1, "", "ormel-pray: cannot open the package .: Is a directory\n"},
-        {{kNoBlocks}, 1, "", kNoBlocks + ":3:1: error: "},  // named as given
-    };
-    for (const auto& c : cases) {
-        const CliRun run = RunPray(c.arguments);
-        EXPECT_EQ(run.status, c.status) << c.err_gist;
-        EXPECT_EQ(run.out.substr(0, std::max(c.out_start.size(), std::size_t{1})), c.out_start);
-        EXPECT_NE(run.err.find(c.err_gist), std::string::npos) << run.err;
+        std::string out_start, err_gist;
+        words >> status;
+        for (std::string word; words >> std::quoted(word) && word != "->";)
+            arguments.push_back(word);
+        words >> std::quoted(out_start) >> std::quoted(err_gist);
+        const CliRun run = RunPray(arguments);
+        EXPECT_EQ(run.status, status) << line;
+        EXPECT_EQ(run.out.substr(0, std::max(out_start.size(), std::size_t{1})), out_start) << line;
+        EXPECT_NE(run.err.find(err_gist), std::string::npos) << run.err;
     }
     std::ostream full(nullptr);  // as the standard output on a full disk
     std::ostringstream err;

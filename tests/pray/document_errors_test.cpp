@@ -1,7 +1,5 @@
-// Documents and what building them as a bare name says, from documents/:
-// NAME.txt, NAME.expected (all it writes) and, if present, NAME.list (what
-// list shows of the package). An error leaves nothing written and an earlier
-// package as it was; warnings leave the package built.
+// Documents and what building them says: the cases of documents/, whose
+// README says how they read.
 #include <gtest/gtest.h>
 
 #include "pray_test_support.h"
@@ -12,6 +10,8 @@ namespace ormel::test {
 namespace {
 
 void AddCaseFiles(const fs::path& folder) {
+    for (const char* file : {"lantern.cos", "lantern.c16", "glow.wav"})
+        fs::copy_file(FromUtf8(ORMEL_EXAMPLE_FOLDER) / file, folder / file);
     fs::create_directory(folder / "folder");
     WriteBytes(folder / "f.bin", "bytes");
     WriteBytes(folder / "NestJungles.cos", "nest");

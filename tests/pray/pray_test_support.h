@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -68,16 +67,6 @@ inline std::vector<std::string> FilesBelow(const std::filesystem::path& folder) 
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// A block's 144-byte header.
-inline std::string BlockHeaderBytes(std::string type, std::string name, std::uint32_t stored,
-                                    std::uint32_t unstored, std::uint32_t flags) {
-    auto u32 = [](std::uint32_t v) {
-        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-    };
-    name.resize(128, '\0');
-    return type + name + u32(stored) + u32(unstored) + u32(flags);
 }
 
 // A document: the language line, then these lines, each ended by CR LF.

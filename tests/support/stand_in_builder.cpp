@@ -8,6 +8,7 @@
 // "stand_in.control" beside it:
 //   make_read_only <path>  mark a file (relative to its folder, "/"
 //                          separated) read-only, as the author's tools may
+//   ignore_stop            ignore SIGTERM, as a hung builder may (POSIX only)
 //   sleep_ms <n>           sleep n milliseconds
 //   say <text>             write the text as a line to its error stream
 //   blank_lines <n>        write n line ends to its error stream at once
@@ -17,6 +18,7 @@
 //                          folder, {name} from its document "{name}.txt"
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -109,6 +111,9 @@ int main(int argc, char** argv) {
             fs::permissions(folder / FromUtf8(value),
                             fs::perms::owner_read | fs::perms::group_read);
         }
+#ifndef _WIN32
+        if (order == "ignore_stop") std::signal(SIGTERM, SIG_IGN);
+#endif
         if (order == "sleep_ms") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         }
