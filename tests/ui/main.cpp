@@ -1,12 +1,16 @@
 // Runs every registered window test class, offscreen. ORMEL_UI_TEST_CLASS
 // runs one class alone, such as one that needs a fixture (an installed
-// program folder), which the full run skips.
+// program folder), which the full run skips. A test function still running
+// after two minutes (a build waiting for a package that never comes) fails:
+// QTest's watchdog ends the run with "Test function timed out", naming it.
 #include <QApplication>
 #include <QTest>
 
 #include "support/ui_windows.h"
 
 int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QTEST_FUNCTION_TIMEOUT"))
+        qputenv("QTEST_FUNCTION_TIMEOUT", "120000");
     QApplication app(argc, argv);
     const QString only = qEnvironmentVariable("ORMEL_UI_TEST_CLASS");
     int failures = 0;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -58,11 +59,17 @@ const QString kHelpCaption = QStringLiteral("Help");
 // The program's icon at every size drawn for it (resources/ormel.qrc), so
 // that the title bar, the task bar and the window switcher each show one made
 // for their size. PNGs rather than the scalable drawing: a static Qt for
-// Windows has no SVG support.
+// Windows has no SVG support. Each is read as a PNG, without detection:
+// QIcon::addFile, and even QPixmap given "PNG", load every image plugin (GIF,
+// ICO, JPEG, SVG, with their libraries) to ask it about the format, and these
+// would stay mapped from start-up on.
 QIcon ProgramIcon() {
     QIcon icon;
-    for (const QFileInfo& file : QDir(":/ormel").entryInfoList({"ormel-*.png"}))
-        icon.addFile(file.filePath());
+    for (const QFileInfo& file : QDir(":/ormel").entryInfoList({"ormel-*.png"})) {
+        QImageReader png(file.filePath(), "PNG");
+        png.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(png.read()));
+    }
     return icon;
 }
 
