@@ -57,7 +57,7 @@ VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
 !insertmacro MUI_PAGE_LICENSE "${LICENSE}"
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Ormel Compiler works in its own folder: your PRAY.exe, your agent folders and the packages it builds live beside the program, so the folder must be one you can write to. Installing again into the same folder, or uninstalling, leaves them there."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Ormel Compiler works in its own folder: your PRAY.exe, your agent folders and the packages it builds live beside the program, so the folder must be one you can write to. Installing again into the same folder, or uninstalling, leaves them there, and keeps any of the program's files that you have changed."
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
