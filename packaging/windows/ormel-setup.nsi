@@ -18,8 +18,8 @@
 ; had when the installer wrote it, kept in the record Uninstall.ini beside
 ; the uninstaller. Editing a file changes its time, and NSIS can read both
 ; without plugins; Debian's NSIS has no hashing plugin, and a checksum
-; computed byte by byte in the script would take minutes on the program's
-; 30 MB. A file with no record, such as one from an unpacked ZIP, counts as
+; computed in the script would read the 20 MB program one byte per script
+; step. A file with no record, such as one from an unpacked ZIP, counts as
 ; the author's.
 
 Unicode true
