@@ -112,10 +112,12 @@ Function ChooseTarget
         StrCpy $Target "$Name.new"
         Call CheckAsInstalled
         ${If} $Same == 0
-            DetailPrint "Kept $Name and $Name.new, which you have changed; this version's $Name is not installed"
+            DetailPrint "Kept $Name, which you have changed,"
+            DetailPrint "and its .new too: this version's is not installed"
             StrCpy $Target ""
         ${Else}
-            DetailPrint "Kept $Name, which you have changed; this version's is beside it as $Name.new"
+            ; The next line of the details names the .new file.
+            DetailPrint "Kept $Name, which you have changed"
         ${EndIf}
     ${EndIf}
 FunctionEnd
