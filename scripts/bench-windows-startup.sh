@@ -3,6 +3,7 @@
 # shown, against a bare static Qt window built the same way, in the same run:
 #   bash scripts/bench-windows-startup.sh [runs]   (default 10)
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/wine-session.sh
 ORMEL_QT_WINDOWS=$(bash scripts/qt-windows.sh)

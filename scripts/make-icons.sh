@@ -12,6 +12,7 @@
 # size, from 16 to 256, each pixel enlarged to a square, side by side into
 # that file.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${ICON_PACKAGES[@]}"

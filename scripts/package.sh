@@ -4,6 +4,7 @@
 # that it holds the program folder and that the program starts from it once
 # unpacked.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}"

@@ -12,6 +12,7 @@
 # ORMEL_QT_CACHE overrides the cache folder; ORMEL_QT_FROM_SOURCE=1 skips the
 # prebuilt archive; ORMEL_QT_JOBS sets the compile jobs of the source build.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 repo=$(cd "$(dirname "$0")/.." && pwd)
 source "$repo/scripts/deps.sh"
 say() { echo "qt-windows: $*" >&2; }

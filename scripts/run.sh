@@ -10,6 +10,7 @@
 # no display. Installing again replaces only the program's own files: PRAY.exe
 # and the agent folders in the program folder stay as they are.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 start=yes
 if [ "${1:-}" = --install-only ]; then
     start=no

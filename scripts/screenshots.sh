@@ -4,6 +4,7 @@
 # and into docs/windows/*.png as the Windows program shows them under Wine,
 # with the windows platform, Wine's fonts and the frames Wine draws.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
 cmake --build --preset dev --target ormel_screenshots

@@ -5,6 +5,7 @@
 # allocation over the limit fails the run; the input that caused it is left
 # in build/fuzz/artifacts/ to become a regression case in pray_tests.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${FUZZ_PACKAGES[@]}"

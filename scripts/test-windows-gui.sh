@@ -11,6 +11,7 @@
 # locale's character set, and with LC_ALL=C a folder named with "é" cannot
 # be made; Wine's ANSI code page stays 1252 either way.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 source scripts/wine-session.sh

@@ -2,6 +2,7 @@
 # Cross-compiles the core and its tests for Windows and runs them under Wine,
 # in a Wine prefix that is complete before the first test starts.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 source scripts/wine-prefix.sh

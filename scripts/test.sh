@@ -5,6 +5,7 @@
 # that no test sits silent for long; CI's .ci/run sets
 # ORMEL_MODEL_FUZZ_SEQUENCES=300 for the full one, and so can anyone.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
 ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"

@@ -10,8 +10,9 @@
 # Both hold the same program folder, laid out by `cmake --install --strip`
 # into BUILD_DIR/packages/Ormel. The installer's file list and its
 # uninstaller's removal list are made from that folder, so the uninstaller
-# removes exactly what the installer put there.
+# removes only what the installer put there.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/report-failure.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/../.." && pwd)
 build=$(realpath "$1")
@@ -32,22 +33,31 @@ rm -f "$zip"
 # NSIS takes "$" as the start of a variable; a file name's own is "$$".
 nsis_name() { local name=${1//\$/\$\$}; echo "${name//\//\\}"; }
 
-# Per folder, top first: SetOutPath, then File for each of its files.
+# Per folder, top first: SetOutPath, then InstallFile for each of its files
+# (the installer keeps a file that the author has changed, see
+# ormel-setup.nsi).
 file_list() {
     local dir file
     while IFS= read -r dir; do
         echo "SetOutPath \"\$INSTDIR${dir:+\\$(nsis_name "$dir")}\""
         find "$folder/$dir" -mindepth 1 -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort |
-            while IFS= read -r file; do echo "File \"$folder/${dir:+$dir/}$file\""; done
+            while IFS= read -r file; do
+                echo "!insertmacro InstallFile \"$folder/${dir:+$dir/}$file\" \"$(nsis_name "${dir:+$dir/}$file")\""
+            done
     done < <(cd "$folder" && find . -type d -printf '%P\n' | LC_ALL=C sort)
 }
 
-# Delete for each file, then RMDir (never /r) for each folder, deepest first:
-# a folder that the author has put files into stays.
+# RemoveFile for each file and for the NAME.new that an upgrade may have put
+# beside it (each removed only when as installed), then RMDir (never /r) for
+# each folder, deepest first: a folder that the author has put files into
+# stays.
 remove_list() {
     local path
     (cd "$folder" && find . -type f -printf '%P\n' | LC_ALL=C sort) |
-        while IFS= read -r path; do echo "Delete \"\$INSTDIR\\$(nsis_name "$path")\""; done
+        while IFS= read -r path; do
+            echo "!insertmacro RemoveFile \"$(nsis_name "$path")\""
+            echo "!insertmacro RemoveFile \"$(nsis_name "$path").new\""
+        done
     (cd "$folder" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort -r) |
         while IFS= read -r path; do echo "RMDir \"\$INSTDIR\\$(nsis_name "$path")\""; done
 }

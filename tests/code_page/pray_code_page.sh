@@ -8,6 +8,7 @@
 # The name in 932 holds a letter whose second byte is a backslash.
 #   pray_code_page.sh WINE ORMEL_PRAY_EXE
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/report-failure.sh"
 wine=$1
 pray=$2
 case "${LC_ALL:-}" in

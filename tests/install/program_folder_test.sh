@@ -8,6 +8,7 @@
 # PROGRAM_FOLDER is emptied first and left installed afterwards, for the
 # tests that run the program from it.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/report-failure.sh"
 
 cmake=$1 build_dir=$2 config=$3 source_dir=$4 folder=$5
 

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
+#include <QImageReader>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
@@ -55,14 +56,21 @@ const QString kNewCaption = QStringLiteral("New");
 const QString kCompileCaption = QStringLiteral("            Compile           ");
 const QString kHelpCaption = QStringLiteral("Help");
 
-// The program's icon at every size drawn for it (resources/ormel.qrc), so
-// that the title bar, the task bar and the window switcher each show one made
-// for their size. PNGs rather than the scalable drawing: a static Qt for
-// Windows has no SVG support.
+// The program's icon at every size drawn for it (resources/ormel.qrc holds
+// nothing else under :/ormel), so that the title bar, the task bar and the
+// window switcher each show one made for their size. PNGs rather than the
+// scalable drawing: a static Qt for Windows has no SVG support. Each is read
+// as a PNG, without detection: QIcon::addFile, and even QPixmap given "PNG",
+// load every image plugin (GIF, ICO, JPEG, SVG, with their libraries) to ask
+// it about the format. No name filter either: QDir matches one with a
+// regular expression, which maps the PCRE library and its JIT.
 QIcon ProgramIcon() {
     QIcon icon;
-    for (const QFileInfo& file : QDir(":/ormel").entryInfoList({"ormel-*.png"}))
-        icon.addFile(file.filePath());
+    for (const QFileInfo& file : QDir(":/ormel").entryInfoList(QDir::Files)) {
+        QImageReader png(file.filePath(), "PNG");
+        png.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(png.read()));
+    }
     return icon;
 }
 
