@@ -1,5 +1,6 @@
 // The main window as designed: every control with its kind, place in twips,
-// tab index, start-up content and hint, and the font the window uses so that
+// tab index, start-up content, hint, accessible name and description, and the
+// font the window uses so that
 // every label fits its place. frmAW builds itself from this table.
 #pragma once
 
@@ -47,7 +48,16 @@ struct ControlDesign {
     // A control that shows another control's Tag instead of its own.
     QString hint_from = {};
     CheckValue check = CheckValue::Clear;
+    // What assistive technology calls the control, and what it says of it:
+    // the description is the hint the control shows, or one in its voice.
+    QString accessible_name = {};
+    QString description = {};
+    // A label's box: the label names it for assistive technology.
+    QString buddy = {};
 };
+
+// The control's accessible description: its own, or else its hint.
+QString AccessibleDescription(const ControlDesign& design);
 
 // "prefix" followed by the slot number, e.g. check_File_3.
 QString SlotName(const char* prefix, int slot);
