@@ -12,8 +12,7 @@ std::vector<TestFactory>& RegisteredTests() {
 void AddRows(const char* file, std::initializer_list<const char*> columns) {
     for (const char* column : columns) QTest::addColumn<QString>(column);
     QFile cases(QStringLiteral(ORMEL_UI_CASES "/") + file);
-    if (!cases.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw std::runtime_error(std::string("no cases file ") + file);
+    QVERIFY2(cases.open(QIODevice::ReadOnly | QIODevice::Text), file);
     for (const QString& line : QString::fromUtf8(cases.readAll()).split('\n', Qt::SkipEmptyParts)) {
         if (line.startsWith('#')) continue;
         const QStringList cells = line.split(" | ");

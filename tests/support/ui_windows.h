@@ -32,9 +32,8 @@ struct RegisterTest {
     static const ::ormel::test::RegisterTest register_##Class( \
         [] { return std::make_unique<Class>(); })
 
-// Adds the rows of the cases file beside these tests, one a line: the row's
-// name and its columns, all text, separated by " | " ("-" for an empty one).
-// Lines starting with # explain the file.
+// Adds the rows of a cases file beside these tests, a line each: "name | column
+// | ...", all text, "-" for an empty one; lines starting with # explain.
 void AddRows(const char* file, std::initializer_list<const char*> columns);
 
 // Every window test: no test may leave a window open. Leftovers are deleted

@@ -23,10 +23,9 @@ void RunSteps(ui::EditableList& list, const QString& steps) {
     QLineEdit* edit = list.lineEdit();
     for (const QString& step : steps.split("; ")) {
         if (step.startsWith("press ")) PressPart(list, step.section(' ', 1).toInt());
-        if (step.startsWith("set ")) {
-            QAccessibleInterface* box = QAccessible::queryAccessibleInterface(edit);
-            box->editableTextInterface()->replaceText(0, edit->text().size(), step.section(' ', 1));
-        }
+        if (step.startsWith("set "))
+            QAccessible::queryAccessibleInterface(edit)->editableTextInterface()->replaceText(
+                0, edit->text().size(), step.section(' ', 1));
         if (step.startsWith("type ")) QTest::keyClicks(edit, step.section(' ', 1));
         if (step == "enter") QTest::keyClick(edit, Qt::Key_Return);
         if (step == "leave") {  // and back again

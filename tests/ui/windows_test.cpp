@@ -1,8 +1,7 @@
-// The program's windows as designed: their frames, the main window's
-// controls, focus order, texts fitting their room and hint line, the compile
-// dialog's text and keys, and the progress window's ticks. The fields'
-// start-up contents, what the dialog's buttons and close box do, and that
-// each build's wait ends, the model fuzzer checks on every run.
+// The program's windows as designed: frames, controls laid out, named and
+// described, focus order, texts fitting their room, hint line, the compile
+// dialog's text and keys, the progress window's ticks. The fields' start-up
+// contents, the dialog's buttons and each build's wait the model fuzzer checks.
 #include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
@@ -33,53 +32,42 @@ void CheckFixedFrame(const QWidget& window, const QString& title, QSize size) {
     QCOMPARE(window.windowTitle(), title);
     QCOMPARE(window.size(), size);
     QCOMPARE(window.minimumSize(), window.maximumSize());
-    const Qt::WindowFlags flags = window.windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(
+        !(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
 }
 
-// The controls of a window that take the focus; a list counts as one with
-// its text box.
-QList<QWidget*> FocusableControls(const QWidget& window) {
-    QList<QWidget*> controls;
-    for (QWidget* control : window.findChildren<QWidget*>()) {
-        if (control->focusPolicy() & Qt::TabFocus && control->window() == &window &&
-            !qobject_cast<QComboBox*>(control->parentWidget()))
-            controls << control;
-    }
-    return controls;
-}
-
-// Every control that takes the focus has a name of its own and a description
-// for assistive technology.
-void CheckAccessible(const QWidget& window) {
+// The controls of a window that take the focus (a list with its text box as one),
+// each with a name of its own and a description for assistive technology.
+void CheckFocusable(const QWidget& window, QList<QWidget*>* controls = nullptr) {
     QStringList names;
-    for (QWidget* control : FocusableControls(window)) {
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (!(control->focusPolicy() & Qt::TabFocus) || control->window() != &window ||
+            qobject_cast<QComboBox*>(control->parentWidget()))
+            continue;
         const QAccessibleInterface* described = QAccessible::queryAccessibleInterface(control);
-        const QString name = described->text(QAccessible::Name);
-        QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(control->objectName()));
-        QVERIFY2(!described->text(QAccessible::Description).isEmpty(), qPrintable(name));
-        names << name;
+        names << described->text(QAccessible::Name);
+        QVERIFY2(!names.back().isEmpty() && names.count(names.back()) == 1 &&
+                     !described->text(QAccessible::Description).isEmpty(),
+                 qPrintable(control->objectName()));
+        if (controls) *controls << control;
     }
 }
 
 // Every control but a label (labels run under the boxes they name) lies
-// inside its parent and clear of the others; neighbours may share a seam one
-// pixel wide, as the design's twips give it.
+// inside its parent, clear of the others but for a seam one pixel wide where
+// the design's twips meet.
 void CheckLaidOut(const QWidget& parent) {
-    const auto controls = parent.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-    const auto placed = [](const QWidget* control) {
-        return !control->isWindow() && !qobject_cast<const QLabel*>(control);
-    };
-    for (const QWidget* control : controls) {
-        if (!placed(control)) continue;
-        QVERIFY2(parent.rect().contains(control->geometry()), qPrintable(control->objectName()));
-        for (const QWidget* other : controls) {
-            const QRect common = control->geometry() & other->geometry();
-            QVERIFY2(other == control || !placed(other) ||
-                         std::min(common.width(), common.height()) <= 1,
-                     qPrintable(control->objectName() + " " + other->objectName()));
-        }
+    QList<QRect> taken;
+    for (const QWidget* control :
+         parent.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (control->isWindow() || qobject_cast<const QLabel*>(control)) continue;
+        const QRect area = control->geometry();
+        QVERIFY2(parent.rect().contains(area), qPrintable(control->objectName()));
+        for (const QRect& other : taken)
+            QVERIFY2(std::min((area & other).width(), (area & other).height()) <= 1,
+                     qPrintable(control->objectName()));
+        taken << area;
     }
 }
 
@@ -111,12 +99,12 @@ class WindowsTest : public WindowTest {
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
         CheckLaidOut(*window.get());
         CheckLaidOut(*window.Find("frEdit"));
-        CheckAccessible(*window.get());
-        const QList<QWidget*> focusable = FocusableControls(*window.get());
+        QList<QWidget*> focusable;
+        CheckFocusable(*window.get(), &focusable);
         for (const QWidget* control : focusable) {
             const QPalette& colours = control->palette();
-            const bool face = control->objectName().contains("_Ext");
-            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button), face);
+            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button),
+                     control->objectName().contains("_Ext"));
         }
         QVERIFY(window.Find<QLineEdit>("field_COS_Ext")->isReadOnly());
         const auto* strip = window.Find<ui::CommandStrip>("tsButtons");
@@ -128,8 +116,7 @@ class WindowsTest : public WindowTest {
         QList<QWidget*> visited;
         do {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QWidget* focus = QApplication::focusWidget();
-            // A drop-down list has the focus through its line edit.
+            QWidget* focus = QApplication::focusWidget();  // a list's: its line edit's
             if (auto* list = qobject_cast<QComboBox*>(focus->parentWidget())) focus = list;
             QVERIFY2(!visited.contains(focus), qPrintable(focus->objectName()));
             visited << focus;
@@ -164,10 +151,10 @@ class WindowsTest : public WindowTest {
         QFETCH(QString, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
-        for (const QString& name : path.split(' ', Qt::SkipEmptyParts)) {
-            if (name == "Tab") QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            name == "New" ? window.ClickTab(0) : name == "Tab" ? void() : PointAt(window, name);
-        }
+        for (const QString& name : path.split(' ', Qt::SkipEmptyParts))
+            name == "Tab"   ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab)
+            : name == "New" ? window.ClickTab(0)
+                            : PointAt(window, name);
         QCOMPARE(window->HintText(), hint);
     }
     // The dialog: a tool window of its own, not modal, a dialog to assistive
@@ -182,13 +169,12 @@ class WindowsTest : public WindowTest {
         QCOMPARE(dialog->windowType(), Qt::Tool);               // not in the task bar
         QVERIFY(!dialog->parentWidget() && !dialog->isModal());
         CheckLaidOut(*dialog);
-        CheckAccessible(*dialog);
+        CheckFocusable(*dialog);
         auto* text = dialog->findChild<QTextEdit*>("Text1");
-        QAccessibleInterface* described = QAccessible::queryAccessibleInterface(dialog);
-        QCOMPARE(described->role(), QAccessible::Dialog);
-        QCOMPARE(described->text(QAccessible::Name), QString("Compile?"));
-        described = QAccessible::queryAccessibleInterface(text);
-        QCOMPARE(described->textInterface()->text(0, 7), QString("Make su"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->text(QAccessible::Name),
+                 "Compile?");
+        QCOMPARE(QAccessible::queryAccessibleInterface(text)->textInterface()->text(0, 4), "Make");
         QTest::keyClicks(text, "xyz");
         QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -226,10 +212,9 @@ class WindowsTest : public WindowTest {
             QCOMPARE(window->findChild<QLabel*>("lbl1")->text(), QString("Compiling..."));
             QVERIFY(window->findChild<QTimer*>("tmrLoad")->isActive());
             QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(bar);
-            for (QObject* named : {static_cast<QObject*>(window), static_cast<QObject*>(bar)}) {
-                QCOMPARE(QAccessible::queryAccessibleInterface(named)->text(QAccessible::Name),
-                         QString("Compiling..."));
-            }
+            QCOMPARE(progress->text(QAccessible::Name), "Compiling...");
+            QCOMPARE(QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name),
+                     "Compiling...");
             const int ticks = showing == 3 ? 1 : 9;
             for (int tick = 1; tick <= ticks; ++tick) {
                 window->tmrLoad_Timer();
