@@ -1,7 +1,7 @@
 // The program's windows as designed: frames, controls laid out, named and
-// described, focus order, texts fitting their room, hint line, the compile
-// dialog's text and keys, the progress window's ticks. The fields' start-up
-// contents, the dialog's buttons and each build's wait the model fuzzer checks.
+// described, focus order, texts fitting their room, hint line, the dialog's
+// text and keys, the progress ticks. The fields' start-up contents, the
+// dialog's buttons and each build's wait the model fuzzer checks.
 #include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
@@ -86,11 +86,10 @@ class WindowsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    // The frame; the controls inside their parents, clear of each other, each
-    // named and described for assistive technology; the script extension
-    // read-only; the extension lists and the script extension in the
-    // window's background colour; the strip's captions; the focus order from
-    // the strip; every text fitting its room.
+    // The frame; the controls inside their parents, clear of each other, named
+    // and described; the script extension read-only; the extension lists and
+    // the script extension in the window's background colour; the strip's
+    // captions; the focus from the strip; every text fitting its room.
     void controls_as_designed() {
         ShownMainWindow window;
         CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(209, 370));
@@ -110,9 +109,10 @@ class WindowsTest : public WindowTest {
         const auto* strip = window.Find<ui::CommandStrip>("tsButtons");
         QCOMPARE(QStringList({strip->TabText(0), strip->TabText(1), strip->TabText(2)}),
                  QStringList({"New", "            Compile           ", "Help"}));
-        // Tab from the strip reaches slot 6's list first and visits every
-        // control that takes the focus once before it comes back.
-        QCOMPARE(QApplication::focusWidget(), strip);
+        // The strip's focus is drawn from the start. Tab from the strip reaches
+        // slot 6's list first and visits every control that takes the focus
+        // once before it comes back.
+        QVERIFY(strip->hasFocus() && window->testAttribute(Qt::WA_KeyboardFocusChange));
         QList<QWidget*> visited;
         do {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -209,9 +209,6 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
         ui::ShowMessage(owner, text, detail);
     };
 
-    // Styles draw the focus only in a window that has seen the keyboard move
-    // it; the focus that the window starts with is the keyboard's too.
-    setAttribute(Qt::WA_KeyboardFocusChange);
     tsButtons_->setFocus();
 }
 
@@ -413,6 +410,15 @@ void frmAW::CompileCommand() {
 
 void frmAW::HelpCommand() {
     OpenHelpPage(help_launchers_);
+}
+
+// Styles draw the focus only in a window that has seen the keyboard move it,
+// and showing a window forgets that: the strip's focus at start-up was drawn
+// only after the first key. The focus the window starts with is the
+// keyboard's too, so it is drawn from the first frame.
+void frmAW::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // Closing the window during a build would leave the staged copies beside the
