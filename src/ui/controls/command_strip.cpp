@@ -1,7 +1,6 @@
 #include "ui/controls/command_strip.h"
 
 #include <QAccessibleEvent>
-
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -221,6 +221,7 @@ void frmAW::CreateControls() {
         control->setObjectName(design.name);
         control->setParent(design.placement == Placement::Window ? this : frame);
         control->setGeometry(ToPixels(design.rect));
+        Describe(*control, design);
         if (design.button_face) UseButtonFace(*control);
         if (design.kind == Kind::Frame) frame = control;
         if (TakesFocus(design.kind)) tab_stops_.emplace_back(design.tab_index, control);

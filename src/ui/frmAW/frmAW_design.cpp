@@ -68,41 +68,9 @@ bool LabelsFit(const std::vector<ControlDesign>& table, const QFont& font) {
     });
 }
 
-// A fresh control of the design's kind with its start-up content.
-QWidget* MakeBareControl(const ControlDesign& design) {
-    switch (design.kind) {
-        case Kind::CommandStrip:
-            return new CommandStrip;
-        case Kind::Frame:
-            return new QGroupBox(design.text);
-        case Kind::StatusBar: {
-            auto* bar = new QStatusBar;
-            bar->setSizeGripEnabled(false);
-            bar->showMessage(design.text);
-            return bar;
-        }
-        case Kind::Label:
-            return new QLabel(design.text);
-        case Kind::TextBox: {
-            auto* box = new QLineEdit(design.text);
-            box->setReadOnly(design.read_only);
-            // No field limits its length (Qt's line edit cuts at 32767).
-            box->setMaxLength(std::numeric_limits<int>::max());
-            return box;
-        }
-        case Kind::CheckBox: {
-            auto* box = new SlotCheckBox;
-            box->SetValue(design.check);
-            return box;
-        }
-        case Kind::DropDown: {
-            auto* list = new EditableList;
-            AddEntries(*list, design.entries);
-            list->SetText(design.text);
-            return list;
-        }
-    }
-    throw std::logic_error("unknown control kind");
+// The control's accessible description: its own, or else its hint.
+QString AccessibleDescription(const ControlDesign& design) {
+    return design.description.isEmpty() ? design.hint : design.description;
 }
 
 }  // namespace
@@ -113,8 +81,8 @@ QString SlotName(const char* prefix, int slot) {
 
 // The window's controls: name, kind, where, left/top/width/height in twips,
 // tab index, start-up content, hint (Tag), and what assistive technology
-// calls each and says of it. The contents that New puts
-// back come from the core's form defaults.
+// calls each and says of it. The contents that New puts back come from the
+// core's form defaults.
 std::vector<ControlDesign> ControlTable() {
     const FormDefaults& d = kFormDefaults;
     const Placement window = Placement::Window;
@@ -190,20 +158,47 @@ void UseButtonFace(QWidget& control) {
     control.setPalette(palette);
 }
 
-QString AccessibleDescription(const ControlDesign& design) {
-    return design.description.isEmpty() ? design.hint : design.description;
+QWidget* MakeControl(const ControlDesign& design) {
+    switch (design.kind) {
+        case Kind::CommandStrip:
+            return new CommandStrip;
+        case Kind::Frame:
+            return new QGroupBox(design.text);
+        case Kind::StatusBar: {
+            auto* bar = new QStatusBar;
+            bar->setSizeGripEnabled(false);
+            bar->showMessage(design.text);
+            return bar;
+        }
+        case Kind::Label:
+            return new QLabel(design.text);
+        case Kind::TextBox: {
+            auto* box = new QLineEdit(design.text);
+            box->setReadOnly(design.read_only);
+            // No field limits its length (Qt's line edit cuts at 32767).
+            box->setMaxLength(std::numeric_limits<int>::max());
+            return box;
+        }
+        case Kind::CheckBox: {
+            auto* box = new SlotCheckBox;
+            box->SetValue(design.check);
+            return box;
+        }
+        case Kind::DropDown: {
+            auto* list = new EditableList;
+            AddEntries(*list, design.entries);
+            list->SetText(design.text);
+            return list;
+        }
+    }
+    throw std::logic_error("unknown control kind");
 }
 
-QWidget* MakeControl(const ControlDesign& design) {
-    QWidget* control = MakeBareControl(design);
-    control->setAccessibleName(design.accessible_name);
-    control->setAccessibleDescription(AccessibleDescription(design));
+void Describe(QWidget& control, const ControlDesign& design) {
+    control.setAccessibleName(design.accessible_name);
+    control.setAccessibleDescription(AccessibleDescription(design));
     // A list takes the focus in its text box, which then speaks for it.
-    if (auto* list = qobject_cast<QComboBox*>(control)) {
-        list->lineEdit()->setAccessibleName(design.accessible_name);
-        list->lineEdit()->setAccessibleDescription(AccessibleDescription(design));
-    }
-    return control;
+    if (auto* list = qobject_cast<QComboBox*>(&control)) Describe(*list->lineEdit(), design);
 }
 
 bool TakesFocus(Kind kind) {

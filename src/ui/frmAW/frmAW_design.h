@@ -1,7 +1,7 @@
 // The main window as designed: every control with its kind, place in twips,
 // tab index, start-up content, hint, accessible name and description, and the
-// font the window uses so that
-// every label fits its place. frmAW builds itself from this table.
+// font the window uses so that every label fits its place. frmAW builds
+// itself from this table.
 #pragma once
 
 #include <QFont>
@@ -56,9 +56,6 @@ struct ControlDesign {
     QString buddy = {};
 };
 
-// The control's accessible description: its own, or else its hint.
-QString AccessibleDescription(const ControlDesign& design);
-
 // "prefix" followed by the slot number, e.g. check_File_3.
 QString SlotName(const char* prefix, int slot);
 
@@ -68,6 +65,9 @@ std::vector<ControlDesign> ControlTable();
 // A fresh control as designed, with its start-up content; without name,
 // parent or place.
 QWidget* MakeControl(const ControlDesign& design);
+
+// Gives the control its accessible name and description.
+void Describe(QWidget& control, const ControlDesign& design);
 
 // The read-only script extension and the extension lists look like the
 // window's background, not like fields to fill in.
