@@ -156,7 +156,7 @@ def main():
             box = box.parent
         ok = next(n for n in descendants(box) if n.name == "OK" and n.getRoleName() == "push button")
         press(ok)
-        wait_for("closed message", lambda: named(app, SUCCESS) is None and True)
+        wait_for("closed message", lambda: named(app, SUCCESS) is None)
         for window, (nameless, undescribed) in report.items():
             print(f"{window}: {len(nameless)} focusable without a unique name {nameless}, "
                   f"{len(undescribed)} without a description {undescribed}")
