@@ -1,10 +1,24 @@
 #include "support/ui_windows.h"
 
+#include <QFile>
+
 namespace ormel::test {
 
 std::vector<TestFactory>& RegisteredTests() {
     static std::vector<TestFactory> tests;
     return tests;
+}
+
+void AddRows(const char* file, std::initializer_list<const char*> columns) {
+    for (const char* column : columns) QTest::addColumn<QString>(column);
+    QFile cases(QStringLiteral(ORMEL_UI_CASES "/") + file);
+    QVERIFY2(cases.open(QIODevice::ReadOnly | QIODevice::Text), file);
+    for (const QString& line : QString::fromUtf8(cases.readAll()).split('\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith('#')) continue;
+        const QStringList cells = line.split(" | ");
+        QTestData& row = QTest::newRow(qPrintable(cells[0]));
+        for (const QString& cell : cells.mid(1)) row << (cell == "-" ? QString() : cell);
+    }
 }
 
 void WindowTest::cleanup() {

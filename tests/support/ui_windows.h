@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTest>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -30,6 +31,10 @@ struct RegisterTest {
 #define ORMEL_REGISTER_UI_TEST(Class)                          \
     static const ::ormel::test::RegisterTest register_##Class( \
         [] { return std::make_unique<Class>(); })
+
+// Adds the rows of a cases file beside these tests, a line each: "name | column
+// | ...", all text, "-" for an empty one; lines starting with # explain.
+void AddRows(const char* file, std::initializer_list<const char*> columns);
 
 // Every window test: no test may leave a window open. Leftovers are deleted
 // too, so that one leaking test does not fail the next.

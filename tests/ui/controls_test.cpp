@@ -2,6 +2,7 @@
 // choose an entry only when picked, check boxes toggled by click and space,
 // and the command strip running only the exact caption, by mouse or key,
 // leaving no tab selected, with Help's fall-back to the default browser.
+#include <QAccessible>
 #include <QDir>
 #include <QRegularExpression>
 
@@ -10,10 +11,21 @@
 namespace ormel::test {
 namespace {
 
-// Runs steps such as "type .wav; leave" on a list, as the author would.
+// Presses a control's part (a tab, an entry) through assistive technology.
+void PressPart(QWidget& control, int part) {
+    QAccessibleInterface* parts = QAccessible::queryAccessibleInterface(&control);
+    parts->child(part)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+// Runs steps such as "type .wav; leave" on a list, as the author would; a
+// screen reader presses an entry ("press 2") or sets the text ("set .c16").
 void RunSteps(ui::EditableList& list, const QString& steps) {
     QLineEdit* edit = list.lineEdit();
     for (const QString& step : steps.split("; ")) {
+        if (step.startsWith("press ")) PressPart(list, step.section(' ', 1).toInt());
+        if (step.startsWith("set "))
+            QAccessible::queryAccessibleInterface(edit)->editableTextInterface()->replaceText(
+                0, edit->text().size(), step.section(' ', 1));
         if (step.startsWith("type ")) QTest::keyClicks(edit, step.section(' ', 1));
         if (step == "enter") QTest::keyClick(edit, Qt::Key_Return);
         if (step == "leave") {  // and back again
@@ -36,26 +48,15 @@ class ControlsTest : public WindowTest {
 
   private slots:
     void category_only_for_a_picked_entry_data() {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("category");  // -1: none, the read fails
-        const auto row = [](const char* name, const char* steps, const char* text, int category) {
-            QTest::newRow(name) << QString(steps) << QString(text) << category;
-        };
-        row("typed .wav, left the box", "type .wav; leave", ".wav", -1);
-        row("typed .WAV keeps its spelling", "type .WAV; leave", ".WAV", -1);
-        row("typed .wav, Enter", "type .wav; enter", ".wav", -1);  // and no new entry
-        row("no completion while typing", "type .w", ".w", -1);
-        row("the wheel scrolls nothing in", "wheel", "", -1);
-        row("picked .catalogue", "down; down; down; down", ".catalogue", 7);
-        row("picked, left the box", "down; down; down; leave", ".wav", 1);
+        AddRows("list_cases.txt", {"steps", "text", "category"});
     }
 
-    // Slot 3 of the window, used, after the author's steps in its list.
+    // Slot 3 of the window, used, after the author's steps in its list, by
+    // hand or through assistive technology.
     void category_only_for_a_picked_entry() {
         QFETCH(QString, steps);
         QFETCH(QString, text);
-        QFETCH(int, category);
+        QFETCH(QString, category);
         ShownMainWindow window;
         window.Find<ui::SlotCheckBox>("check_File_3")->SetValue(CheckValue::Checked);
         auto* list = window.Find<ui::EditableList>("field_File_Ext_3");
@@ -63,10 +64,10 @@ class ControlsTest : public WindowTest {
         RunSteps(*list, steps);
         const FileSlot& slot = window->Files(3);
         QCOMPARE(QString::fromStdString(slot.File_Ext()), text);
-        if (category < 0) {
+        if (category.isEmpty()) {
             QVERIFY_THROWS_EXCEPTION(MissingCategory, slot.Category());
         } else {
-            QCOMPARE(slot.Category(), category);
+            QCOMPARE(slot.Category(), category.toInt());
         }
         QCOMPARE(list->count(), 4);  // nothing typed became an entry
     }
@@ -86,34 +87,19 @@ class ControlsTest : public WindowTest {
             QCOMPARE(static_cast<int>(box->Value()), 1 - after_click);
         }
     }
+
     void runs_only_the_exact_caption_data() {
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QString>("caption");  // the tab's caption for this case
-        QTest::addColumn<int>("key");          // 0: a mouse click
-        QTest::addColumn<QString>("browser");  // what starting the browser does
-        QTest::addColumn<QString>("command");  // "" for none
-        const QString compile = "            Compile           ";
-        const auto row = [](const char* name, int tab, const QString& caption, int key,
-                            const char* browser, const char* command) {
-            QTest::newRow(name) << tab << caption << key << QString(browser) << QString(command);
-        };
-        row("Compile with Space", 1, compile, Qt::Key_Space, "starts", "Compile");
-        row("Help with Enter", 2, "Help", Qt::Key_Return, "starts", "Help");
-        row("Help, no browser: the default browser", 2, "Help", 0, "fails", "Help");
-        row("Help, starting throws", 2, "Help", 0, "throws", "Help");
-        row("new in lower case", 0, "new", 0, "starts", "");
-        row("Compile without blanks", 1, "Compile", 0, "starts", "");
-        row("Compile, one blank more", 1, " " + compile, 0, "starts", "");
-        row("Compile, one blank less", 1, compile.chopped(1), 0, "starts", "");
+        AddRows("strip_cases.txt", {"tab_number", "caption", "key", "browser", "command"});
     }
 
     // Help starts the browser on the page beside the program, and only when
     // that fails opens the page in the default browser; nothing is shown or
     // reported when neither works.
     void runs_only_the_exact_caption() {
-        QFETCH(int, tab);
+        QFETCH(QString, tab_number);
+        const int tab = tab_number.toInt();
         QFETCH(QString, caption);
-        QFETCH(int, key);
+        QFETCH(QString, key);
         QFETCH(QString, browser);
         QFETCH(QString, command);
         // Nothing is reported (the dialog's showing warns offscreen).
@@ -123,10 +109,17 @@ class ControlsTest : public WindowTest {
         auto* strip = window.Find<ui::CommandStrip>("tsButtons");
         strip->SetTabText(tab, caption);
         window.Type("field_COS_File", "lantern");  // New would empty it
-        if (key) {
+        if (key == "Space" || key == "Enter") {
             strip->setFocus();
-            for (int i = 0; i < tab; ++i) QTest::keyClick(strip, Qt::Key_Right);
-            QTest::keyClick(strip, Qt::Key(key));
+            // Right once more than needed for the last tab: the focus stays on it.
+            for (int i = 0; i < tab + (tab == strip->Count() - 1); ++i)
+                QTest::keyClick(strip, Qt::Key_Right);
+            QAccessibleInterface* focus =
+                QAccessible::queryAccessibleInterface(strip)->focusChild();
+            QCOMPARE(focus->text(QAccessible::Name), caption.trimmed());
+            QTest::keyClick(strip, key == "Space" ? Qt::Key_Space : Qt::Key_Return);
+        } else if (key == "press") {
+            PressPart(*strip, tab);
         } else {
             window.ClickTab(tab);
         }

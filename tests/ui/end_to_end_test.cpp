@@ -1,9 +1,8 @@
 // The whole program through its own windows, as an author uses it: fill the
 // form, click Compile, press OK, and let the build run in a temporary program
 // folder. The message box, the messages and the folders after each build the
-// model fuzzer checks; here the document, the builder's start, the bundled
-// builder.
-#include <QOperatingSystemVersion>
+// model fuzzer checks, and the builder's start the core's build tests (under
+// Wine too); here the document and the bundled builder.
 #include <QPushButton>
 #include <filesystem>
 #include <map>
@@ -114,16 +113,6 @@ class EndToEndTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    // The second build in the same window waits for its own progress window
-    // too, although the first one left LoadFinished true.
-    void each_build_waits_for_its_progress_window() {
-        Workbench bench;
-        bench.FillInLantern();
-        bench.Build();
-        bench.Build();
-        QCOMPARE(bench.messages, (QStringList{kSuccess, kSuccess}));
-    }
-
     // Without PRAY.exe the bundled builder makes the package; a document it
     // cannot read ends in the failure message, with its error line beneath.
     void compiles_with_the_bundled_builder() {
@@ -170,39 +159,13 @@ class InstalledFolderTest : public WindowTest {
     }
 };
 
-// What the Windows program must get right where Windows differs: the
-// builder's start-up window, paths with blanks, the ANSI code page. Run under
-// Wine in the Windows build; the Windows-only parts are skipped elsewhere.
+// What the Windows program must get right where Windows differs: the ANSI
+// code page and a browser whose path holds blanks. Run under Wine in the
+// Windows build too.
 class WindowsBehaviourTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    // The builder starts minimized and does not take the focus from the
-    // author's window (SW_SHOWMINNOACTIVE).
-    void starts_the_builder_minimized_without_focus() {
-        if (QOperatingSystemVersion::currentType() != QOperatingSystemVersion::Windows) {
-            QSKIP("only Windows gives a started program a window style");
-        }
-        Workbench bench;
-        bench.CompileLantern();
-        QCOMPARE(StandInRuns(bench.program).at(0).window_style.value_or(-2), 7);
-    }
-
-    // Every path the build hands on holds the blanks of the bench's program
-    // folder: the builder's own, its argument (the document), its working
-    // folder, where the build has put copies of the agent's files and the
-    // document beside it.
-    void builds_in_a_program_folder_whose_path_holds_blanks() {
-        Workbench bench;
-        bench.CompileLantern();
-        const StandInRun run = StandInRuns(bench.program).at(0);
-        QCOMPARE(run.arguments, Names{ToUtf8(bench.agent() / "Lantern.txt")});
-        QCOMPARE(QString::fromStdString(run.working_folder),
-                 QString::fromStdString(ToUtf8(bench.program)));
-        for (const char* file : {"glow.wav", "lantern.c16", "lantern.cos", "Lantern.txt"})
-            QVERIFY2(std::ranges::count(run.files_beside, std::string(file)), file);
-    }
-
     // The document is written in the ANSI code page, ORMEL_TEST_CODE_PAGE (by
     // default 1252, Wine's under C.UTF-8): the agent and a file named in its
     // letters, typed as the keyboard gives them, in a folder whose path also

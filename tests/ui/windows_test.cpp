@@ -1,12 +1,10 @@
-// The program's windows as designed: their frames, the main window's
-// controls, focus order, texts fitting their room and hint line, the compile
-// dialog's text and keys, and the progress window's ticks. The fields'
-// start-up contents, what the dialog's buttons and close box do, and that
-// each build's wait ends, the model fuzzer checks on every run.
-#include <QFile>
+// The program's windows as designed: frames, controls laid out, named and
+// described, focus order, texts fitting their room, hint line, the dialog's
+// text and keys, the progress ticks. The fields' start-up contents, the
+// dialog's buttons and each build's wait the model fuzzer checks.
+#include <QAccessible>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScreen>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -21,18 +19,6 @@ namespace {
 
 using ui::frmCompileIt;
 
-// The focus order: Tab from the command strip runs through these and back.
-const QStringList kTabOrder{
-    "tsButtons",        "field_File_Ext_6", "field_File_Ext_5", "field_File_Ext_4",
-    "field_File_Ext_3", "field_File_Ext_2", "field_Image_Ext",  "field_Remove_Script",
-    "field_Image",      "field_Bioenergy",  "field_Animation",  "field_File_6",
-    "check_File_6",     "field_File_5",     "check_File_5",     "field_File_4",
-    "check_File_4",     "field_File_3",     "check_File_3",     "field_File_2",
-    "check_File_2",     "field_File_Ext_1", "field_File_1",     "field_COS_Ext",
-    "field_COS_File",   "field_Name",       "check_File_1"};
-
-const QString kImageHint = "The name of an image used for the Creator.";
-
 const QString kChecklist =
     "Make sure the following are true. If not, click \r\ncancel.\r\n\r\n"
     "* All files needed are in a folder with the name of your agent.\r\n\r\n"
@@ -46,9 +32,43 @@ void CheckFixedFrame(const QWidget& window, const QString& title, QSize size) {
     QCOMPARE(window.windowTitle(), title);
     QCOMPARE(window.size(), size);
     QCOMPARE(window.minimumSize(), window.maximumSize());
-    const Qt::WindowFlags flags = window.windowFlags();
-    QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(
+        !(window.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+}
+
+// The controls of a window that take the focus (a list with its text box as one),
+// each with a name of its own and a description for assistive technology.
+void CheckFocusable(const QWidget& window, QList<QWidget*>* controls = nullptr) {
+    QStringList names;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if (!(control->focusPolicy() & Qt::TabFocus) || control->window() != &window ||
+            qobject_cast<QComboBox*>(control->parentWidget()))
+            continue;
+        const QAccessibleInterface* described = QAccessible::queryAccessibleInterface(control);
+        names << described->text(QAccessible::Name);
+        QVERIFY2(!names.back().isEmpty() && names.count(names.back()) == 1 &&
+                     !described->text(QAccessible::Description).isEmpty(),
+                 qPrintable(control->objectName()));
+        if (controls) *controls << control;
+    }
+}
+
+// Every control but a label (labels run under the boxes they name) lies
+// inside its parent, clear of the others but for a seam one pixel wide where
+// the design's twips meet.
+void CheckLaidOut(const QWidget& parent) {
+    QList<QRect> taken;
+    for (const QWidget* control :
+         parent.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (control->isWindow() || qobject_cast<const QLabel*>(control)) continue;
+        const QRect area = control->geometry();
+        QVERIFY2(parent.rect().contains(area), qPrintable(control->objectName()));
+        for (const QRect& other : taken)
+            QVERIFY2(std::min((area & other).width(), (area & other).height()) <= 1,
+                     qPrintable(control->objectName()));
+        taken << area;
+    }
 }
 
 // Moves the pointer over a control, near its left edge, as the window system
@@ -66,45 +86,43 @@ class WindowsTest : public WindowTest {
     Q_OBJECT
 
   private slots:
-    // The frame; every control in its place, parent and caption; the script
-    // extension read-only; the extension lists and the script extension in
-    // the window's background colour; the strip's captions; the focus order
-    // from the strip; every text fitting its room.
+    // The frame; the controls inside their parents, clear of each other, named
+    // and described; the script extension read-only; the extension lists and
+    // the script extension in the window's background colour; the strip's
+    // captions; the focus from the strip; every text fitting its room.
     void controls_as_designed() {
         ShownMainWindow window;
         CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(209, 370));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         for (const int size : {16, 24, 32, 48, 64, 128, 256})
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
-        QFile places(ORMEL_UI_CASES "/main_window_places.txt");
-        QVERIFY(places.open(QIODevice::ReadOnly | QIODevice::Text));
-        for (const QString& line : QString(places.readAll()).split('\n', Qt::SkipEmptyParts)) {
-            if (line.startsWith('#')) continue;
-            const QStringList place = line.split(' ');  // name parent left top width height caption
-            const QWidget* control = window.Find(place[0]);
-            QCOMPARE(control->geometry(),
-                     QRect(place[2].toInt(), place[3].toInt(), place[4].toInt(), place[5].toInt()));
-            QCOMPARE(control->parentWidget()->objectName(), place[1]);
-            if (auto* label = qobject_cast<const QLabel*>(control))
-                QCOMPARE(label->text(), place.mid(6).join(' '));
+        CheckLaidOut(*window.get());
+        CheckLaidOut(*window.Find("frEdit"));
+        QList<QWidget*> focusable;
+        CheckFocusable(*window.get(), &focusable);
+        for (const QWidget* control : focusable) {
             const QPalette& colours = control->palette();
-            const bool face = place[0].contains("_Ext");
-            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button), face);
+            QCOMPARE(colours.color(QPalette::Base) == colours.color(QPalette::Button),
+                     control->objectName().contains("_Ext"));
         }
         QVERIFY(window.Find<QLineEdit>("field_COS_Ext")->isReadOnly());
         const auto* strip = window.Find<ui::CommandStrip>("tsButtons");
         QCOMPARE(QStringList({strip->TabText(0), strip->TabText(1), strip->TabText(2)}),
                  QStringList({"New", "            Compile           ", "Help"}));
-        QStringList order;
-        QCOMPARE(QApplication::focusWidget(), strip);
-        for (int i = 0; i <= kTabOrder.size(); ++i) {
-            QWidget* focus = QApplication::focusWidget();
-            // A drop-down list has the focus through its line edit.
+        // The strip's focus is drawn from the start. Tab from the strip reaches
+        // slot 6's list first and visits every control that takes the focus
+        // once before it comes back.
+        QVERIFY(strip->hasFocus() && window->testAttribute(Qt::WA_KeyboardFocusChange));
+        QList<QWidget*> visited;
+        do {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();  // a list's: its line edit's
             if (auto* list = qobject_cast<QComboBox*>(focus->parentWidget())) focus = list;
-            order << focus->objectName();
-            QTest::keyClick(focus, Qt::Key_Tab);
-        }
-        QCOMPARE(order, kTabOrder + QStringList{"tsButtons"});
+            QVERIFY2(!visited.contains(focus), qPrintable(focus->objectName()));
+            visited << focus;
+        } while (visited.back() != strip && visited.size() <= focusable.size());
+        QCOMPARE(visited.front()->objectName(), QString("field_File_Ext_6"));
+        QCOMPARE(visited.size(), focusable.size());
         // No caption or label is cut off: each text fits the room up to the
         // next control on its right, and the strip shows its three captions in
         // full.
@@ -126,43 +144,22 @@ class WindowsTest : public WindowTest {
         QVERIFY(strip->TabRect(strip->Count() - 1).right() < strip->width());
     }
 
-    void hint_line_data() {
-        // "frEdit": the frame's bare background; "New": a click on New
-        QTest::addColumn<QStringList>("path");
-        QTest::addColumn<QString>("hint");
-        const auto row = [](const char* name, const QStringList& path, const QString& hint) {
-            QTest::newRow(name) << path << hint;
-        };
-        row("nothing moved yet", {}, "Welcome to Ormel 1.0!");
-        row("name", {"field_Name"}, "The name of you agent.");
-        row("script", {"field_COS_File"}, "The name of your .cos file.");
-        row("script extension", {"field_COS_Ext"}, ".COS means script. You can't change this!");
-        row("slot 4 name shows slot 1's hint", {"field_File_4"},
-            "The name of an extra file, like a sound or image.");
-        row("image", {"field_Image"}, kImageHint);
-        row("animation", {"field_Animation"}, "An animation string for the Creator.");
-        row("remove script", {"field_Remove_Script"}, "A script to remove your agent.");
-        row("name, background, check box", {"field_Name", "frEdit", "check_File_1"}, "");
-        row("check box and New keep", {"field_COS_File", "check_File_3", "New"},
-            "The name of your .cos file.");
-        row("lists, label, strip, hint line keep",
-            {"field_Image", "field_File_Ext_2", "field_Bioenergy", "Label5", "tsButtons",
-             "statBar"},
-            kImageHint);
-    }
+    void hint_line_data() { AddRows("hint_line_cases.txt", {"path", "hint"}); }
 
-    // The hint line after the pointer has moved over the controls of `path`
-    // in turn.
+    // The hint line after the pointer, and the focus, have moved along `path`.
     void hint_line() {
-        QFETCH(QStringList, path);
+        QFETCH(QString, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
-        for (const QString& name : path) name == "New" ? window.ClickTab(0) : PointAt(window, name);
+        for (const QString& name : path.split(' ', Qt::SkipEmptyParts))
+            name == "Tab"   ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab)
+            : name == "New" ? window.ClickTab(0)
+                            : PointAt(window, name);
         QCOMPARE(window->HintText(), hint);
     }
-    // The dialog: a tool window of its own, not modal; its controls in their
-    // places; the checklist as plain text that typing does not change and
-    // that fits the box without scroll bars; the focus running text, OK,
+    // The dialog: a tool window of its own, not modal, a dialog to assistive
+    // technology; its controls in it, clear of each other; the checklist as plain text that typing
+    // does not change and that fits the box without scroll bars; the focus running text, OK,
     // Cancel; and Enter and Escape doing nothing, wherever the focus is.
     void dialog_as_designed() {
         ShownMainWindow form;
@@ -171,15 +168,13 @@ class WindowsTest : public WindowTest {
         CheckFixedFrame(*dialog, "Compile?", QSize(257, 209));  // 3855 x 3135 twips
         QCOMPARE(dialog->windowType(), Qt::Tool);               // not in the task bar
         QVERIFY(!dialog->parentWidget() && !dialog->isModal());
-        for (auto [name, rect, caption] :
-             {std::tuple{"btnCancel", QRect(128, 168, 121, 33), "Cancel"},
-              {"btnOK", QRect(8, 168, 121, 33), "OK"}}) {
-            auto* button = dialog->findChild<QPushButton*>(name);
-            QCOMPARE(button->geometry(), rect);
-            QCOMPARE(button->text(), QString(caption));
-        }
+        CheckLaidOut(*dialog);
+        CheckFocusable(*dialog);
         auto* text = dialog->findChild<QTextEdit*>("Text1");
-        QCOMPARE(text->geometry(), QRect(8, 8, 241, 153));
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->role(), QAccessible::Dialog);
+        QCOMPARE(QAccessible::queryAccessibleInterface(dialog)->text(QAccessible::Name),
+                 "Compile?");
+        QCOMPARE(QAccessible::queryAccessibleInterface(text)->textInterface()->text(0, 4), "Make");
         QTest::keyClicks(text, "xyz");
         QCOMPARE(text->toPlainText(), QString(kChecklist).replace("\r\n", "\n"));
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -209,19 +204,21 @@ class WindowsTest : public WindowTest {
             main->LoadFinished = false;
             QPointer<ui::frmLoad> window = ui::frmLoad::ShowFor(*main.get());
             QCOMPARE(window->size(), QSize(153, 49));
+            CheckLaidOut(*window);
             QCOMPARE(window->minimumSize(), window->maximumSize());
             QCOMPARE(window->windowFlags(), Qt::Tool | Qt::FramelessWindowHint);
             QCOMPARE(window->frameGeometry().center(), window->screen()->geometry().center());
-            const auto* bar = window->findChild<QProgressBar*>("pbrLoad");
-            QCOMPARE(bar->geometry(), QRect(8, 24, 137, 17));
-            QCOMPARE(window->findChild<QLabel*>("lbl1")->geometry(), QRect(8, 8, 153, 17));
+            auto* bar = window->findChild<QProgressBar*>("pbrLoad");
             QCOMPARE(window->findChild<QLabel*>("lbl1")->text(), QString("Compiling..."));
-            QCOMPARE(window->findChild<QTimer*>("tmrLoad")->interval(), 100);
             QVERIFY(window->findChild<QTimer*>("tmrLoad")->isActive());
+            QAccessibleInterface* progress = QAccessible::queryAccessibleInterface(bar);
+            QCOMPARE(progress->text(QAccessible::Name), "Compiling...");
+            QCOMPARE(QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name),
+                     "Compiling...");
             const int ticks = showing == 3 ? 1 : 9;
             for (int tick = 1; tick <= ticks; ++tick) {
                 window->tmrLoad_Timer();
-                QCOMPARE(bar->value(), tick);
+                QCOMPARE(progress->valueInterface()->currentValue(), tick);
                 QVERIFY(!main->LoadFinished && window->isVisible());
                 if (tick == 4) QCOMPARE(ui::frmLoad::ShowFor(*main.get()), window.data());
             }

@@ -1,5 +1,6 @@
 #include "ui/controls/command_strip.h"
 
+#include <QAccessibleEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -10,6 +11,8 @@
 #include <QTabBar>
 #include <algorithm>
 #include <stdexcept>
+
+#include "ui/controls/accessible_items.h"
 
 namespace ormel::ui {
 
@@ -33,15 +36,43 @@ QStyleOptionTab::TabPosition PositionOf(int index, int count) {
     return QStyleOptionTab::Middle;
 }
 
+// The strip as a tool bar of buttons, the one with the keyboard focus
+// focused while the strip has it.
+class CommandStripAccessible final : public ItemsAccessible {
+  public:
+    explicit CommandStripAccessible(CommandStrip* strip)
+        : ItemsAccessible(strip, QAccessible::ToolBar, QAccessible::Button) {}
+
+    int ItemCount() const override { return Strip().Count(); }
+    QString ItemName(int index) const override { return Strip().TabText(index).trimmed(); }
+    QString ItemDescription(int index) const override { return Strip().TabDescription(index); }
+    QRect ItemRect(int index) const override { return Strip().TabRect(index); }
+    QAccessible::State ItemState(int index) const override {
+        QAccessible::State state;
+        state.focusable = true;
+        state.focused = Strip().hasFocus() && Strip().FocusTab() == index;
+        return state;
+    }
+    void PressItem(int index) override { Strip().Press(index); }
+    QAccessibleInterface* focusChild() const override {
+        return Strip().hasFocus() ? Item(Strip().FocusTab()) : nullptr;
+    }
+
+  private:
+    CommandStrip& Strip() const { return *static_cast<CommandStrip*>(widget()); }
+};
+
 }  // namespace
 
 CommandStrip::CommandStrip(QWidget* parent) : QWidget(parent) {
+    UseAccessible<CommandStrip, CommandStripAccessible>();
     setFocusPolicy(Qt::StrongFocus);
     Relayout();
 }
 
-void CommandStrip::AddTab(const QString& caption) {
+void CommandStrip::AddTab(const QString& caption, const QString& description) {
     captions_.append(caption);
+    descriptions_.append(description);
     Relayout();
 }
 
@@ -110,11 +141,27 @@ int CommandStrip::TabAt(const QPoint& pos) const {
     return -1;
 }
 
-void CommandStrip::Select(int index) {
+void CommandStrip::Press(int index) {
+    if (index < 0 || index >= Count()) throw std::out_of_range("no such tab");
     selected_ = index;
     focus_tab_ = index;
     update();
     emit clicked();
+}
+
+void CommandStrip::MoveFocusTab(int index) {
+    focus_tab_ = std::clamp(index, 0, Count() - 1);
+    update();
+    ReportFocusTab();
+}
+
+// Assistive technology hears which tab has the focus: after the strip's own
+// focus event, when the strip takes the focus, and at each move.
+void CommandStrip::ReportFocusTab() {
+    if (!hasFocus()) return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(focus_tab_);
+    QAccessible::updateAccessibility(&event);
 }
 
 void CommandStrip::paintEvent(QPaintEvent*) {
@@ -162,7 +209,7 @@ void CommandStrip::mousePressEvent(QMouseEvent* event) {
         QWidget::mousePressEvent(event);
         return;
     }
-    Select(index);
+    Press(index);
 }
 
 void CommandStrip::keyPressEvent(QKeyEvent* event) {
@@ -172,21 +219,24 @@ void CommandStrip::keyPressEvent(QKeyEvent* event) {
     }
     switch (event->key()) {
         case Qt::Key_Left:
-            focus_tab_ = std::max(0, focus_tab_ - 1);
-            update();
+            MoveFocusTab(focus_tab_ - 1);
             return;
         case Qt::Key_Right:
-            focus_tab_ = std::min(Count() - 1, focus_tab_ + 1);
-            update();
+            MoveFocusTab(focus_tab_ + 1);
             return;
         case Qt::Key_Space:
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            Select(focus_tab_);
+            Press(focus_tab_);
             return;
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+void CommandStrip::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    QMetaObject::invokeMethod(this, &CommandStrip::ReportFocusTab, Qt::QueuedConnection);
 }
 
 void CommandStrip::resizeEvent(QResizeEvent* event) {

@@ -5,6 +5,10 @@
 // focus) selects a tab and reports clicked(); the owner runs the command and
 // deselects the strip again. The captions are drawn in full, blanks
 // included: the strip shrinks its font until every tab fits its width.
+//
+// Assistive technology sees the tabs as buttons named by their captions
+// without the blanks, each with the action "Press" that does what a click
+// does, and hears of the keyboard focus moving from tab to tab.
 #pragma once
 
 #include <QFont>
@@ -21,9 +25,11 @@ class CommandStrip : public QWidget {
   public:
     explicit CommandStrip(QWidget* parent = nullptr);
 
-    void AddTab(const QString& caption);
+    // description: what the tab's command does, for assistive technology.
+    void AddTab(const QString& caption, const QString& description = {});
     int Count() const { return static_cast<int>(captions_.size()); }
     QString TabText(int index) const;
+    QString TabDescription(int index) const { return descriptions_.at(index); }
     void SetTabText(int index, const QString& caption);
 
     // -1 while no tab is selected.
@@ -31,6 +37,10 @@ class CommandStrip : public QWidget {
     // The caption of the selected tab; empty while none is selected.
     QString SelectedCaption() const;
     void DeselectAll();
+    // Selects the tab and reports clicked(), as a click on it does.
+    void Press(int index);
+    // The tab that Space and Enter press while the strip has the focus.
+    int FocusTab() const { return focus_tab_; }
 
     QRect TabRect(int index) const;
     // The font the captions are drawn in, after shrinking to fit.
@@ -46,6 +56,7 @@ class CommandStrip : public QWidget {
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -53,9 +64,11 @@ class CommandStrip : public QWidget {
     int TabAt(const QPoint& pos) const;
     int WidthNeeded(const QFont& font) const;
     void Relayout();
-    void Select(int index);
+    void MoveFocusTab(int index);
+    void ReportFocusTab();
 
     QStringList captions_;
+    QStringList descriptions_;
     std::vector<QRect> rects_;
     QFont tab_font_;
     int selected_ = -1;

@@ -5,6 +5,9 @@
 #include <QSignalBlocker>
 #include <QWheelEvent>
 #include <limits>
+#include <stdexcept>
+
+#include "ui/controls/accessible_items.h"
 
 namespace ormel::ui {
 
@@ -35,9 +38,51 @@ class QuietFinishLineEdit : public QLineEdit {
     }
 };
 
+// The list as a combo box: its entries, which Press chooses, then its text
+// box, which holds the focus and the value.
+class EditableListAccessible final : public ItemsAccessible {
+  public:
+    explicit EditableListAccessible(EditableList* list)
+        : ItemsAccessible(list, QAccessible::ComboBox, QAccessible::ListItem) {}
+
+    int ItemCount() const override { return List().count(); }
+    QString ItemName(int index) const override { return List().itemText(index); }
+    QString ItemDescription(int) const override { return {}; }
+    // The entries have no place of their own while the list is closed.
+    QRect ItemRect(int) const override { return List().rect(); }
+    QAccessible::State ItemState(int index) const override {
+        QAccessible::State state;
+        state.selectable = true;
+        state.selected = List().ChosenIndex() == index;
+        return state;
+    }
+    void PressItem(int index) override { List().Choose(index); }
+
+    int childCount() const override { return ItemCount() + 1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == ItemCount() ? TextBox() : ItemsAccessible::child(index);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child && child == TextBox() ? ItemCount() : ItemsAccessible::indexOfChild(child);
+    }
+    QAccessibleInterface* focusChild() const override {
+        return List().lineEdit()->hasFocus() ? TextBox() : nullptr;
+    }
+    QString text(QAccessible::Text kind) const override {
+        return kind == QAccessible::Value ? List().Text() : ItemsAccessible::text(kind);
+    }
+
+  private:
+    EditableList& List() const { return *static_cast<EditableList*>(widget()); }
+    QAccessibleInterface* TextBox() const {
+        return QAccessible::queryAccessibleInterface(List().lineEdit());
+    }
+};
+
 }  // namespace
 
 EditableList::EditableList(QWidget* parent) : QComboBox(parent) {
+    UseAccessible<EditableList, EditableListAccessible>();
     // Giving the box its line edit makes it editable.
     setLineEdit(new QuietFinishLineEdit(this));
     // The text has no length limit (Qt's line edit cuts at 32767).
@@ -48,10 +93,12 @@ EditableList::EditableList(QWidget* parent) : QComboBox(parent) {
     setCurrentIndex(-1);
 
     // activated is what QComboBox reports for a pick from the open list and
-    // for the arrow and page keys; the line edit's own signals are quiet on
-    // the paths where QComboBox would report it otherwise.
+    // for the arrow and page keys, after it has shown the entry's text; the
+    // line edit's own signals are quiet on the paths where QComboBox would
+    // report it otherwise. Any other change of the text, typed or set through
+    // assistive technology, leaves no entry chosen.
     connect(this, &QComboBox::activated, this, [this](int index) { chosen_ = index; });
-    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { chosen_ = -1; });
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { chosen_ = -1; });
 }
 
 void EditableList::AddEntry(const QString& text, std::optional<int> code) {
@@ -70,6 +117,15 @@ void EditableList::SetText(const QString& text) {
     setCurrentIndex(-1);
     lineEdit()->setText(text);
     chosen_ = -1;
+}
+
+void EditableList::Choose(int index) {
+    if (index < 0 || index >= count()) throw std::out_of_range("no such entry");
+    setCurrentIndex(index);
+    // The current entry chosen again shows its text again, as a pick does.
+    lineEdit()->setText(itemText(index));
+    emit activated(index);
+    emit textActivated(itemText(index));
 }
 
 std::optional<int> EditableList::ChosenCode() const {

@@ -7,6 +7,9 @@
 // text the program sets. Qt's editable combo box would choose entries on its
 // own (inline completion, matching the text on leaving the box or on Enter,
 // inserting typed text as a new entry); none of that happens here.
+//
+// Assistive technology sees the entries as the list's items, each with the
+// action "Press" that chooses it as a pick does, and the text box after them.
 #pragma once
 
 #include <QComboBox>
@@ -27,6 +30,10 @@ class EditableList : public QComboBox {
     QString Text() const;
     // Shows text as the program's own change: afterwards no entry is chosen.
     void SetText(const QString& text);
+
+    // Chooses the entry as the author's pick does: its text shown, and it is
+    // the chosen one. Throws std::out_of_range for no entry.
+    void Choose(int index);
 
     // The index of the chosen entry, or -1 while none is chosen.
     int ChosenIndex() const { return chosen_; }

@@ -8,15 +8,18 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
+#include "ui/controls/accessible_items.h"
 #include "ui/controls/command_strip.h"
 #include "ui/controls/editable_list.h"
 #include "ui/controls/interval_timer.h"
@@ -101,13 +104,14 @@ void ShowText(QWidget& control, const QString& text) {
 struct Command {
     QString caption;
     void (frmAW::*run)();
+    QString description;  // for assistive technology
 };
 
 const std::array<Command, 3>& Commands() {
     static const std::array<Command, 3> commands{{
-        {kNewCaption, &frmAW::NewCommand},
-        {kCompileCaption, &frmAW::CompileCommand},
-        {kHelpCaption, &frmAW::HelpCommand},
+        {kNewCaption, &frmAW::NewCommand, "Empty the form for a new agent."},
+        {kCompileCaption, &frmAW::CompileCommand, "Make your agent's package."},
+        {kHelpCaption, &frmAW::HelpCommand, "Open the help page."},
     }};
     return commands;
 }
@@ -183,6 +187,8 @@ struct frmAW::ResetStep {
 };
 
 frmAW::frmAW(QWidget* parent) : QWidget(parent) {
+    // A frame to assistive technology, named by its caption.
+    UseAccessible<frmAW, RoleAccessible<QAccessible::Window>>();
     LoadResources();
     setObjectName("frmAW");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -198,9 +204,10 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     FindControls();
     SetTabOrder();
 
-    for (const Command& command : Commands()) tsButtons_->AddTab(command.caption);
+    for (const Command& command : Commands())
+        tsButtons_->AddTab(command.caption, command.description);
     connect(tsButtons_, &CommandStrip::clicked, this, &frmAW::tsButtons_Click);
-    connect(field_Name_, &QLineEdit::textEdited, this, &frmAW::field_Name_Change);
+    connect(field_Name_, &QLineEdit::textChanged, this, &frmAW::field_Name_Change);
 
     tmrCompileIt_ = new IntervalTimer(this);
     tmrCompileIt_->setObjectName("tmrCompileIt");
@@ -222,6 +229,7 @@ void frmAW::CreateControls() {
         control->setObjectName(design.name);
         control->setParent(design.placement == Placement::Window ? this : frame);
         control->setGeometry(ToPixels(design.rect));
+        Describe(*control, design);
         if (design.button_face) UseButtonFace(*control);
         if (design.kind == Kind::Frame) frame = control;
         if (TakesFocus(design.kind)) tab_stops_.emplace_back(design.tab_index, control);
@@ -237,6 +245,10 @@ void frmAW::CreateControls() {
     }
     frame->setMouseTracking(true);
     frame->installEventFilter(this);
+    for (const ControlDesign& design : ControlTable()) {
+        if (!design.buddy.isEmpty())
+            Find<QLabel>(design.name)->setBuddy(Find<QWidget>(design.buddy));
+    }
 }
 
 template <class Control>
@@ -336,21 +348,23 @@ void frmAW::SetHint(const QString& text) {
     }
 }
 
-// The pointer over a control with a hint shows that hint; over the frame's
-// bare background it empties the hint line. Everything else leaves it.
+// The pointer over a control with a hint, or the keyboard focus moving into
+// one, shows that hint; the pointer over the frame's bare background empties
+// the hint line. Everything else leaves it.
 bool frmAW::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseMove) return QWidget::eventFilter(watched, event);
-    if (watched == frEdit_) {
+    const bool pointer = event->type() == QEvent::MouseMove;
+    if (!pointer && event->type() != QEvent::FocusIn) return QWidget::eventFilter(watched, event);
+    if (const QWidget* holder = hint_holders_.value(watched)) {
+        SetHint(holder->property(kTagProperty).toString());
+    } else if (pointer && watched == frEdit_) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
         if (frEdit_->childAt(pos) == nullptr) SetHint(QString());
-    } else if (const QWidget* holder = hint_holders_.value(watched)) {
-        SetHint(holder->property(kTagProperty).toString());
     }
     return QWidget::eventFilter(watched, event);
 }
 
-// Only the author's own edits of the name reach here (textEdited), never the
-// program's changes, so New leaves "untitled.agent" in place.
+// The author's edits of the name reach here, typed or made through assistive
+// technology; New's change does not, so it leaves "untitled.agent" in place.
 void frmAW::field_Name_Change(const QString& text) {
     frEdit_->setTitle(text + kNameCaptionSuffix);
 }
@@ -388,6 +402,8 @@ std::vector<frmAW::ResetStep> frmAW::NewCommandSteps() const {
 }
 
 void frmAW::NewCommand() {
+    // Emptying the name is the program's change: the caption stays.
+    const QSignalBlocker quiet(field_Name_);
     for (const ResetStep& step : NewCommandSteps()) {
         SkipIfFails([&] { ShowText(*step.control, step.text); });
     }
@@ -403,6 +419,15 @@ void frmAW::CompileCommand() {
 
 void frmAW::HelpCommand() {
     OpenHelpPage(help_launchers_);
+}
+
+// Styles draw the focus only in a window that has seen the keyboard move it,
+// and showing a window forgets that: the strip's focus at start-up was drawn
+// only after the first key. The focus the window starts with is the
+// keyboard's too, so it is drawn from the first frame.
+void frmAW::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // Closing the window during a build would leave the staged copies beside the

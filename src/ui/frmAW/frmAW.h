@@ -93,6 +93,7 @@ class frmAW : public QWidget, public AgentDescription {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

@@ -1,5 +1,6 @@
 #include "ui/frmAW/frmAW_design.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,6 +68,11 @@ bool LabelsFit(const std::vector<ControlDesign>& table, const QFont& font) {
     });
 }
 
+// The control's accessible description: its own, or else its hint.
+QString AccessibleDescription(const ControlDesign& design) {
+    return design.description.isEmpty() ? design.hint : design.description;
+}
+
 }  // namespace
 
 QString SlotName(const char* prefix, int slot) {
@@ -74,23 +80,27 @@ QString SlotName(const char* prefix, int slot) {
 }
 
 // The window's controls: name, kind, where, left/top/width/height in twips,
-// tab index, start-up content, and hint (Tag). The contents that New puts
-// back come from the core's form defaults.
+// tab index, start-up content, hint (Tag), and what assistive technology
+// calls each and says of it. The contents that New puts back come from the
+// core's form defaults.
 std::vector<ControlDesign> ControlTable() {
     const FormDefaults& d = kFormDefaults;
     const Placement window = Placement::Window;
     // clang-format off
     std::vector<ControlDesign> table{
-        {.name = "tsButtons", .kind = Kind::CommandStrip, .placement = window, .rect = {0, 120, 3135, 375}, .tab_index = 2},
-        {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption},
-        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint},
-        {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:"},
+        {.name = "tsButtons", .kind = Kind::CommandStrip, .placement = window, .rect = {0, 120, 3135, 375}, .tab_index = 2,
+         .accessible_name = "Commands", .description = "New, Compile and Help for your agent."},
+        {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption,
+         .description = "The agent you are making, and its package's name."},
+        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint,
+         .accessible_name = "Hint line", .description = "A hint for the field you point at or move to."},
+        {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:", .buddy = "field_Name"},
         {.name = "field_Name", .kind = Kind::TextBox, .rect = {720, 240, 2295, 285}, .tab_index = 27, .text = FromView(d.name),
-         .hint = "The name of you agent."},
+         .hint = "The name of you agent.", .accessible_name = "Name"},
         {.name = "field_COS_File", .kind = Kind::TextBox, .rect = {120, 600, 1815, 285}, .tab_index = 26, .text = FromView(d.cos_file),
-         .hint = "The name of your .cos file."},
+         .hint = "The name of your .cos file.", .accessible_name = "Script"},
         {.name = "field_COS_Ext", .kind = Kind::TextBox, .rect = {2040, 600, 975, 285}, .tab_index = 25, .text = FromView(kCosExt),
-         .read_only = true, .button_face = true, .hint = ".COS means script. You can't change this!"},
+         .read_only = true, .button_face = true, .hint = ".COS means script. You can't change this!", .accessible_name = "Script type"},
     };
     // clang-format on
 
@@ -100,37 +110,42 @@ std::vector<ControlDesign> ControlTable() {
     constexpr std::array<int, kSlotCount> kFileTabIndex{24, 21, 19, 17, 15, 13};
     constexpr std::array<int, kSlotCount> kExtTabIndex{23, 7, 6, 5, 4, 3};
     const QString slot_hint = "The name of an extra file, like a sound or image.";
+    const QString row = QStringLiteral("File row %1");
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const auto row = static_cast<size_t>(slot - 1);
+        const auto index = static_cast<size_t>(slot - 1);
         const int top = 960 + 360 * (slot - 1);
         // clang-format off
         table.push_back({.name = SlotName("check_File_", slot), .kind = Kind::CheckBox, .rect = {120, top, 255, 255},
-                         .tab_index = kCheckTabIndex[row], .check = kSlotCheckedAtStart[row]});
+                         .tab_index = kCheckTabIndex[index], .check = kSlotCheckedAtStart[index],
+                         .accessible_name = row.arg(slot), .description = "Check it to put this extra file in your agent."});
         table.push_back({.name = SlotName("field_File_", slot), .kind = Kind::TextBox, .rect = {480, top, 1455, 315},
-                         .tab_index = kFileTabIndex[row], .text = FromView(d.file),
-                         .hint = slot == 1 ? slot_hint : QString(), .hint_from = slot == 1 ? QString() : SlotName("field_File_", 1)});
+                         .tab_index = kFileTabIndex[index], .text = FromView(d.file),
+                         .hint = slot == 1 ? slot_hint : QString(), .hint_from = slot == 1 ? QString() : SlotName("field_File_", 1),
+                         .accessible_name = row.arg(slot) + " name", .description = slot_hint});
         table.push_back({.name = SlotName("field_File_Ext_", slot), .kind = Kind::DropDown, .rect = {2040, top, 975, 315},
-                         .tab_index = kExtTabIndex[row], .text = FromView(d.file_ext), .entries = Entries::FileExtensions,
-                         .button_face = true});
+                         .tab_index = kExtTabIndex[index], .text = FromView(d.file_ext), .entries = Entries::FileExtensions,
+                         .button_face = true, .accessible_name = row.arg(slot) + " type",
+                         .description = "The type of the extra file: pick one from the list."});
         // clang-format on
     }
 
     // clang-format off
     const std::vector<ControlDesign> rest{
-        {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:"},
+        {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:", .buddy = "field_Image"},
         {.name = "field_Image", .kind = Kind::TextBox, .rect = {720, 3120, 1215, 315}, .tab_index = 10, .text = FromView(d.image),
-         .hint = "The name of an image used for the Creator."},
+         .hint = "The name of an image used for the Creator.", .accessible_name = "Image"},
         {.name = "field_Image_Ext", .kind = Kind::DropDown, .rect = {2040, 3120, 975, 315}, .tab_index = 8, .text = FromView(d.image_ext),
-         .entries = Entries::ImageExtensions, .button_face = true},
-        {.name = "Label5", .kind = Kind::Label, .rect = {120, 3480, 855, 255}, .tab_index = 32, .text = "Animation:"},
-        {.name = "Label6", .kind = Kind::Label, .rect = {2040, 3480, 1335, 255}, .tab_index = 31, .text = "Bioenergy:"},
+         .entries = Entries::ImageExtensions, .button_face = true, .accessible_name = "Image type",
+         .description = "The type of the image used for the Creator."},
+        {.name = "Label5", .kind = Kind::Label, .rect = {120, 3480, 855, 255}, .tab_index = 32, .text = "Animation:", .buddy = "field_Animation"},
+        {.name = "Label6", .kind = Kind::Label, .rect = {2040, 3480, 1335, 255}, .tab_index = 31, .text = "Bioenergy:", .buddy = "field_Bioenergy"},
         {.name = "field_Animation", .kind = Kind::TextBox, .rect = {120, 3720, 1815, 285}, .tab_index = 12, .text = FromView(d.animation),
-         .hint = "An animation string for the Creator."},
+         .hint = "An animation string for the Creator.", .accessible_name = "Animation"},
         {.name = "field_Bioenergy", .kind = Kind::DropDown, .rect = {2040, 3720, 975, 315}, .tab_index = 11, .text = FromView(d.bioenergy),
-         .entries = Entries::Bioenergy},
-        {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:"},
+         .entries = Entries::Bioenergy, .accessible_name = "Bioenergy", .description = "The bio-energy your agent costs to make."},
+        {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:", .buddy = "field_Remove_Script"},
         {.name = "field_Remove_Script", .kind = Kind::TextBox, .rect = {120, 4320, 2895, 285}, .tab_index = 9,
-         .text = FromView(d.remove_script), .hint = "A script to remove your agent."},
+         .text = FromView(d.remove_script), .hint = "A script to remove your agent.", .accessible_name = "Remove Script"},
     };
     // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());
@@ -177,6 +192,13 @@ QWidget* MakeControl(const ControlDesign& design) {
         }
     }
     throw std::logic_error("unknown control kind");
+}
+
+void Describe(QWidget& control, const ControlDesign& design) {
+    control.setAccessibleName(design.accessible_name);
+    control.setAccessibleDescription(AccessibleDescription(design));
+    // A list takes the focus in its text box, which then speaks for it.
+    if (auto* list = qobject_cast<QComboBox*>(&control)) Describe(*list->lineEdit(), design);
 }
 
 bool TakesFocus(Kind kind) {

@@ -1,6 +1,7 @@
 // The main window as designed: every control with its kind, place in twips,
-// tab index, start-up content and hint, and the font the window uses so that
-// every label fits its place. frmAW builds itself from this table.
+// tab index, start-up content, hint, accessible name and description, and the
+// font the window uses so that every label fits its place. frmAW builds
+// itself from this table.
 #pragma once
 
 #include <QFont>
@@ -47,6 +48,12 @@ struct ControlDesign {
     // A control that shows another control's Tag instead of its own.
     QString hint_from = {};
     CheckValue check = CheckValue::Clear;
+    // What assistive technology calls the control, and what it says of it:
+    // the description is the hint the control shows, or one in its voice.
+    QString accessible_name = {};
+    QString description = {};
+    // A label's box: the label names it for assistive technology.
+    QString buddy = {};
 };
 
 // "prefix" followed by the slot number, e.g. check_File_3.
@@ -58,6 +65,9 @@ std::vector<ControlDesign> ControlTable();
 // A fresh control as designed, with its start-up content; without name,
 // parent or place.
 QWidget* MakeControl(const ControlDesign& design);
+
+// Gives the control its accessible name and description.
+void Describe(QWidget& control, const ControlDesign& design);
 
 // The read-only script extension and the extension lists look like the
 // window's background, not like fields to fill in.

@@ -8,6 +8,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include "ui/controls/accessible_items.h"
 #include "ui/single_window.h"
 #include "ui/twips.h"
 
@@ -44,6 +45,14 @@ QPushButton* MakeButton(QWidget* window, const char* name, const QString& captio
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+// What assistive technology says of the dialog's controls.
+void DescribeControls(QPushButton& ok, QPushButton& cancel, QTextEdit& text) {
+    ok.setAccessibleDescription("Compile your agent now.");
+    cancel.setAccessibleDescription("Go back to the form without compiling.");
+    text.setAccessibleName("Checklist");
+    text.setAccessibleDescription("What has to be in place before you compile.");
 }
 
 // The box has no scroll bars, so the whole checklist must fit in it. The
@@ -112,6 +121,8 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
     : QWidget(nullptr,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       onOk_(std::move(onOk)) {
+    // A dialog to assistive technology, named by its caption.
+    UseAccessible<frmCompileIt, RoleAccessible<QAccessible::Dialog>>();
     setObjectName("frmCompileIt");
     setWindowTitle("Compile?");
     setFixedSize(ToPixels(kClientWidth, kClientHeight));
@@ -121,6 +132,7 @@ frmCompileIt::frmCompileIt(std::function<void()> onOk)
     auto* text = MakeChecklistBox(this);
     PlaceControls(this);
     FitFontToBox(text);
+    DescribeControls(*ok, *cancel, *text);
 
     setTabOrder(text, ok);
     setTabOrder(ok, cancel);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "ui/controls/accessible_items.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/single_window.h"
 #include "ui/twips.h"
@@ -24,6 +25,7 @@ constexpr TwipsRect kBarRect{120, 360, 2055, 255};
 constexpr TwipsRect kLabelRect{120, 120, 2295, 255};
 constexpr std::chrono::milliseconds kDesignTickInterval{100};
 constexpr int kSteps = 10;
+const QString kCompiling = QStringLiteral("Compiling...");
 
 std::chrono::milliseconds& TickIntervalSetting() {
     static std::chrono::milliseconds interval = kDesignTickInterval;
@@ -62,6 +64,9 @@ std::chrono::milliseconds frmLoad::TickInterval() {
 }
 
 frmLoad::frmLoad(frmAW& main) : main_(&main) {
+    // An alert to assistive technology: a screen reader announces it as it
+    // appears, named by its label, and the bar's value as it moves.
+    UseAccessible<frmLoad, RoleAccessible<QAccessible::AlertMessage>>();
     setObjectName("frmLoad");
     // No title bar, no close box, no task-bar entry.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
@@ -80,8 +85,11 @@ frmLoad::frmLoad(frmAW& main) : main_(&main) {
     pbrLoad_->setRange(0, kSteps);
     pbrLoad_->setValue(0);
     pbrLoad_->setTextVisible(false);
+    pbrLoad_->setAccessibleName(kCompiling);
+    pbrLoad_->setAccessibleDescription("How far the wait for the package builder has come.");
 
-    lbl1_ = new QLabel(QStringLiteral("Compiling..."), this);
+    setAccessibleName(kCompiling);
+    lbl1_ = new QLabel(kCompiling, this);
     lbl1_->setObjectName("lbl1");
     lbl1_->setGeometry(ToPixels(kLabelRect));
     // The bar covers the label where they overlap (a pixel row), as a control
