@@ -17,10 +17,12 @@
 #include <string>
 
 #include "agent/build_run.h"
+#include "ui/app.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
 #include "ui/message_box.h"
+#include "ui/twips.h"
 
 namespace {
 
@@ -71,6 +73,10 @@ bool SaveMessage(QWidget& parent, const std::string& text, const QString& detail
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ormel::ui::UseAntialiasedText();
+    const QFont font = QApplication::font();
+    std::printf("font %s, %g points, layout scale %.3f\n", qPrintable(font.family()),
+                font.pointSizeF(), ormel::ui::LayoutScale());
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
     if (!folder.exists()) {
         std::fprintf(stderr, "no folder %s\n", qPrintable(folder.path()));
