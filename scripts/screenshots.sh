@@ -9,7 +9,9 @@
 # - into docs/windows/*.png as the Windows program shows them under Wine, with
 #   the windows platform, Wine's fonts and the frames Wine draws, at 96 dots
 #   per inch, and into docs/windows/120dpi, 144dpi and 192dpi at 125, 150 and
-#   200 % (the LogPixels that Windows' display settings set).
+#   200 % (the LogPixels that Windows' display settings set), and into
+#   docs/windows/large-text with a 16-point message font (what "Make text
+#   bigger" changes), at 96 dots per inch.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset dev >/dev/null
@@ -39,3 +41,18 @@ for dpi in 96 120 144 192; do
     QT_QPA_PLATFORM=windows wine build/windows-gui/tools/ormel_screenshots.exe "$folder"
 done
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+
+# The message font is a LOGFONT; its first four bytes are its height in
+# pixels, negative: -21 is 16 points at 96 dots per inch.
+metrics='HKCU\Control Panel\Desktop\WindowMetrics'
+message_font=$(wine reg query "$metrics" /v MessageFont | sed -n 's/.*REG_BINARY *//p' | tr -d '\r ')
+[ ${#message_font} -gt 56 ] || {
+    echo "Wine's settings hold no message font" >&2
+    exit 1
+}
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "EBFFFFFF${message_font:8}" /f >/dev/null 2>&1
+wineserver -w
+mkdir -p docs/windows/large-text
+QT_QPA_PLATFORM=windows wine build/windows-gui/tools/ormel_screenshots.exe docs/windows/large-text
+wine reg add "$metrics" /v MessageFont /t REG_BINARY /d "$message_font" /f >/dev/null 2>&1
+wineserver -w

@@ -87,7 +87,9 @@ int main(int argc, char** argv) {
     main_window->show();
     bool saved = Save(*main_window, folder, "frmAW.png");
 
-    // The progress window a few ticks into its run.
+    // The progress window a few ticks into its run, held there: left to its
+    // timer it would close itself while a slow screen is still drawing it.
+    ormel::ui::frmLoad::SetTickInterval(std::chrono::hours(1));
     QPointer<ormel::ui::frmLoad> progress = ormel::ui::frmLoad::ShowFor(*main_window);
     for (int tick = 0; tick < 4; ++tick) progress->tmrLoad_Timer();
     saved = Save(*progress, folder, "frmLoad.png") && saved;
