@@ -17,10 +17,12 @@
 #include <string>
 
 #include "agent/build_run.h"
+#include "ui/app.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
 #include "ui/message_box.h"
+#include "ui/twips.h"
 
 namespace {
 
@@ -71,6 +73,10 @@ bool SaveMessage(QWidget& parent, const std::string& text, const QString& detail
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ormel::ui::UseAntialiasedText();
+    const QFont font = QApplication::font();
+    std::printf("font %s, %g points, layout scale %.3f\n", qPrintable(font.family()),
+                font.pointSizeF(), ormel::ui::LayoutScale());
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs"));
     if (!folder.exists()) {
         std::fprintf(stderr, "no folder %s\n", qPrintable(folder.path()));
@@ -81,7 +87,9 @@ int main(int argc, char** argv) {
     main_window->show();
     bool saved = Save(*main_window, folder, "frmAW.png");
 
-    // The progress window a few ticks into its run.
+    // The progress window a few ticks into its run, held there: left to its
+    // timer it would close itself while a slow screen is still drawing it.
+    ormel::ui::frmLoad::SetTickInterval(std::chrono::hours(1));
     QPointer<ormel::ui::frmLoad> progress = ormel::ui::frmLoad::ShowFor(*main_window);
     for (int tick = 0; tick < 4; ++tick) progress->tmrLoad_Timer();
     saved = Save(*progress, folder, "frmLoad.png") && saved;

@@ -9,6 +9,7 @@ namespace ormel::ui {
 
 int RunApplication(int argc, char** argv) {
     QApplication app(argc, argv);
+    UseAntialiasedText();
     // The main window deletes itself when it closes; the program ends when
     // its last window has closed.
     QPointer<frmAW> main_window = new frmAW;
@@ -16,6 +17,12 @@ int RunApplication(int argc, char** argv) {
     const int exit_code = QApplication::exec();
     delete main_window;
     return exit_code;
+}
+
+void UseAntialiasedText() {
+    QFont font = QApplication::font();
+    font.setStyleStrategy(QFont::PreferAntialias);
+    QApplication::setFont(font);
 }
 
 }  // namespace ormel::ui

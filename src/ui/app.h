@@ -6,4 +6,11 @@ namespace ormel::ui {
 // has closed.
 int RunApplication(int argc, char** argv);
 
+// Has every window draw its text antialiased, from the font's outlines,
+// wherever the font allows it (Tahoma's own table keeps it black and white up
+// to 16 pixels). Left to the system, Wine draws the text at 150 % in black and
+// white with strokes missing (".c16" as ".c15", "OK" as a reversed C and K);
+// antialiased, the letters are whole at 150 and 200 %.
+void UseAntialiasedText();
+
 }  // namespace ormel::ui

@@ -7,6 +7,7 @@
 #include <QStatusBar>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -18,9 +19,10 @@ namespace ormel::ui::frmAW_design {
 
 namespace {
 
-// The layout was drawn for an 8-point font at 96 dots per inch (11 pixels).
-// The toolkit's default family is used at that size, or smaller where the
-// family runs wider, until every label fits.
+// The layout was drawn for an 8-point font at 96 dots per inch (11 pixels),
+// grown with the layout when the system's font is larger. The toolkit's
+// default family is used at that size, or smaller where the family runs
+// wider, until every label fits.
 constexpr int kFontPixelSize = 11;
 constexpr int kSmallestFontPixelSize = 7;
 
@@ -208,7 +210,7 @@ bool TakesFocus(Kind kind) {
 
 QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table) {
     QFont font = default_font;
-    font.setPixelSize(kFontPixelSize);
+    font.setPixelSize(static_cast<int>(std::lround(kFontPixelSize * LayoutScale())));
     while (!LabelsFit(table, font) && font.pixelSize() > kSmallestFontPixelSize) {
         font.setPixelSize(font.pixelSize() - 1);
     }

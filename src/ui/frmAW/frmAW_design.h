@@ -76,8 +76,9 @@ void UseButtonFace(QWidget& control);
 // Whether the control takes part in the keyboard focus order.
 bool TakesFocus(Kind kind);
 
-// The window's font: the toolkit's default family at the layout's size, or
-// smaller until every label fits. Set before the controls are made, so that
+// The window's font: the toolkit's default family at the layout's size (grown
+// as the layout is by a larger system font), or smaller until every label
+// fits. Set before the controls are made, so that
 // they start with it.
 QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table);
 
