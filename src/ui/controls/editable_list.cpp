@@ -72,6 +72,11 @@ void EditableList::SetText(const QString& text) {
     chosen_ = -1;
 }
 
+void EditableList::Choose(int index) {
+    setCurrentIndex(index);
+    emit activated(index);
+}
+
 std::optional<int> EditableList::ChosenCode() const {
     if (chosen_ < 0) return std::nullopt;
     const QVariant code = itemData(chosen_);

@@ -27,6 +27,9 @@ class EditableList : public QComboBox {
     QString Text() const;
     // Shows text as the program's own change: afterwards no entry is chosen.
     void SetText(const QString& text);
+    // Chooses the entry at index exactly as a pick from the open list does:
+    // the box shows the entry's text, and the entry is chosen.
+    void Choose(int index);
 
     // The index of the chosen entry, or -1 while none is chosen.
     int ChosenIndex() const { return chosen_; }

@@ -3,13 +3,18 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QShortcut>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <algorithm>
@@ -45,6 +50,28 @@ namespace {
 std::string ToUtf8(const QString& text) {
     return text.toStdString();
 }
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString JoinLines(const std::vector<std::string>& lines) {
+    QStringList joined;
+    for (const std::string& line : lines) joined << FromUtf8(line);
+    return joined.join('\n');
+}
+
+// The one file a drag carries from the file manager, if it carries one.
+std::optional<QString> DraggedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return std::nullopt;
+    return url.toLocalFile();
+}
+
+const QString kOpenCaption = QStringLiteral("Open an agent");
+const QString kOpenFilter =
+    QStringLiteral("Packages (*.agent *.agents);;Source documents (*.txt);;All files (*)");
 
 const QString kCaption = QStringLiteral("Ormel Compiler");
 const QString kNameCaptionSuffix = QStringLiteral(".agent - Compile");
@@ -118,6 +145,7 @@ class frmAW::SlotView final : public FileSlot {
     std::optional<int> ChosenCategory() const override { return ext_.ChosenCode(); }
     int Number() const override { return number_; }
 
+    SlotCheckBox& CheckBox() const { return check_; }
     QLineEdit& FileBox() const { return file_; }
     EditableList& ExtList() const { return ext_; }
 
@@ -201,6 +229,15 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     message_presenter_ = [](QWidget* owner, const QString& text, const QString& detail) {
         ui::ShowMessage(owner, text, detail);
     };
+    file_chooser_ = [](QWidget* owner, const QString& folder) {
+        return QFileDialog::getOpenFileName(owner, kOpenCaption, folder, kOpenFilter);
+    };
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &frmAW::OpenCommand);
+    // A file dropped on any control opens it, rather than its path landing
+    // in a text box.
+    setAcceptDrops(true);
+    for (QWidget* control : findChildren<QWidget*>()) control->installEventFilter(this);
 
     tsButtons_->setFocus();
 }
@@ -309,6 +346,9 @@ void frmAW::SetBuildEnvironment(BuildEnvironment environment) {
 void frmAW::SetMessagePresenter(MessagePresenter presenter) {
     message_presenter_ = std::move(presenter);
 }
+void frmAW::SetFileChooser(FileChooser chooser) {
+    file_chooser_ = std::move(chooser);
+}
 void frmAW::SetHelpLaunchers(HelpLaunchers launchers) {
     help_launchers_ = std::move(launchers);
 }
@@ -331,6 +371,7 @@ void frmAW::SetHint(const QString& text) {
 // The pointer over a control with a hint shows that hint; over the frame's
 // bare background it empties the hint line. Everything else leaves it.
 bool frmAW::eventFilter(QObject* watched, QEvent* event) {
+    if (TakeFileDrop(event)) return true;
     if (event->type() != QEvent::MouseMove) return QWidget::eventFilter(watched, event);
     if (watched == frEdit_) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
@@ -395,6 +436,84 @@ void frmAW::CompileCommand() {
 
 void frmAW::HelpCommand() {
     OpenHelpPage(help_launchers_);
+}
+
+// The folder that holds PRAY.exe and the agent folders; empty when the
+// system cannot tell it, so that no agent folder is found.
+std::string frmAW::ProgramFolder() const {
+    if (build_environment_) return build_environment_->program_folder;
+    try {
+        return BuildEnvironment::ForThisProgram().program_folder;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void frmAW::OpenCommand() {
+    const QString path = file_chooser_(this, FromUtf8(ProgramFolder()));
+    if (!path.isEmpty()) OpenAgentFile(path);
+}
+
+void frmAW::OpenAgentFile(const QString& path) {
+    const AgentOpening opening = OpenAgent(ToUtf8(path), ProgramFolder());
+    const QString file = QFileInfo(path).fileName();
+    if (!opening.agent) {
+        message_presenter_(this, QStringLiteral("The form cannot hold %1:").arg(file),
+                           JoinLines(opening.refusal));
+        return;
+    }
+    ShowOpened(*opening.agent);
+    std::vector<std::string> needed = opening.missing;
+    if (opening.script_unknown)
+        needed.push_back("the script (" + opening.agent->name +
+                         " has no .cos file with the package's script, whose file name the "
+                         "package does not keep): type its name beside .cos");
+    if (!needed.empty())
+        message_presenter_(
+            this,
+            QStringLiteral("%1 is open. Compile will need these files, not there yet:").arg(file),
+            JoinLines(needed));
+}
+
+// Every field as the author would have typed and picked it; the caption
+// follows the name as it does when the author types it.
+void frmAW::ShowOpened(const OpenedAgent& agent) {
+    ShowText(*field_Name_, FromUtf8(agent.name));
+    ShowText(*field_COS_File_, FromUtf8(agent.cos_file));
+    for (std::size_t n = 0; n < slots_.size(); ++n) {
+        const OpenedRow& row = agent.rows.at(n);
+        slots_[n]->CheckBox().SetValue(row.used ? CheckValue::Checked : CheckValue::Clear);
+        ShowText(slots_[n]->FileBox(), FromUtf8(row.file));
+        slots_[n]->ExtList().SetText({});
+        if (row.entry) slots_[n]->ExtList().Choose(*row.entry);
+    }
+    ShowText(*field_Image_, FromUtf8(agent.image));
+    ShowText(*field_Image_Ext_, FromUtf8(agent.image_ext));
+    ShowText(*field_Animation_, FromUtf8(agent.animation));
+    ShowText(*field_Bioenergy_, FromUtf8(agent.bioenergy));
+    ShowText(*field_Remove_Script_, FromUtf8(agent.remove_script));
+    frEdit_->setTitle(FromUtf8(agent.name) + kNameCaptionSuffix);
+}
+
+bool frmAW::TakeFileDrop(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const std::optional<QString> file = DraggedFile(drop->mimeData());
+    if (!file) return false;
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) OpenAgentFile(*file);
+    return true;
+}
+
+void frmAW::dragEnterEvent(QDragEnterEvent* event) {
+    TakeFileDrop(event);
+}
+void frmAW::dragMoveEvent(QDragMoveEvent* event) {
+    TakeFileDrop(event);
+}
+void frmAW::dropEvent(QDropEvent* event) {
+    TakeFileDrop(event);
 }
 
 // Closing the window during a build would leave the staged copies beside the
