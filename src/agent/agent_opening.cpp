@@ -470,13 +470,30 @@ void CheckWritesTheSame(const OpenedAgent& agent, const std::vector<BlockSource>
                         bool document, Lines& refusal) {
     DocumentText text;
     WritePraySource(OpenedDescription(agent), text);
-    const std::vector<BlockSource> written = pray::ParseSource(text.text, "").blocks;
-    const bool same = written.size() == blocks.size() &&
-                      std::equal(written.begin(), written.end(), blocks.begin(),
-                                 [&](const BlockSource& a, const BlockSource& b) {
-                                     return SameTags(a, b, document);
-                                 });
-    if (!same) refusal.push_back("the tags stand in another order than the form writes them");
+    std::vector<BlockSource> written;
+    try {
+        written = pray::ParseSource(text.text, "").blocks;
+    } catch (const pray::Error&) {
+    }
+    auto same = [&](const std::vector<BlockSource>& a, const std::vector<BlockSource>& b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](const auto& x, const auto& y) { return SameTags(x, y, document); });
+    };
+    if (same(written, blocks)) return;
+    // In order of their keys, the same tags stand in another order.
+    auto sorted = [](std::vector<BlockSource> sorted_blocks) {
+        for (BlockSource& block : sorted_blocks) {
+            std::sort(block.integers.begin(), block.integers.end(),
+                      [](const auto& x, const auto& y) { return x.key < y.key; });
+            std::sort(block.strings.begin(), block.strings.end(),
+                      [](const auto& x, const auto& y) { return x.key < y.key; });
+        }
+        return sorted_blocks;
+    };
+    refusal.push_back(same(sorted(written), sorted(blocks))
+                          ? "the tags stand in another order than the form writes them"
+                          : "the form would write the agent's values otherwise");
 }
 
 std::vector<BlockSource> PackageBlocks(const fs::path& path, const std::string& shown) {

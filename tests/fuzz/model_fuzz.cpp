@@ -495,21 +495,21 @@ class Sequence {
         if (window_->Name().empty()) return;  // refused by the build
         const fs::path agent = other.path() / FromUtf8(window_->Name()), doc = agent / "a.txt";
         auto build = [&](const fs::path& package) {
-            FileSystemObject().CreateTextFile(ToUtf8(doc)).Close();
-            TextStream text = FileSystemObject().GetFile(ToUtf8(doc)).OpenAsTextStream();
-            WritePraySource(*window_, text);
-            return RunPray({"--level", "0", ToUtf8(doc), "-o", ToUtf8(package)}).status == 0;
+            try {
+                fs::create_directories(agent);
+                WriteBytes(agent / FromUtf8(window_->COS_File() + ".cos"), "script");
+                for (int n = 1; n <= 6; ++n)
+                    if (const FileSlot& s = window_->Files(n); s.Used())
+                        WriteBytes(agent / FromUtf8(s.File() + s.File_Ext()), s.File());
+                FileSystemObject().CreateTextFile(ToUtf8(doc)).Close();
+                TextStream text = FileSystemObject().GetFile(ToUtf8(doc)).OpenAsTextStream();
+                WritePraySource(*window_, text);
+                return RunPray({"--level", "0", ToUtf8(doc), "-o", ToUtf8(package)}).status == 0;
+            } catch (const std::exception&) {
+                return false;
+            }
         };
-        try {
-            fs::create_directories(agent);
-            WriteBytes(agent / FromUtf8(window_->COS_File() + ".cos"), "script");
-            for (int n = 1; n <= 6; ++n)
-                if (const FileSlot& s = window_->Files(n); s.Used())
-                    WriteBytes(agent / FromUtf8(s.File() + s.File_Ext()), s.File());
-            if (!build(other.path() / "1.agent")) return;
-        } catch (const std::exception&) {
-            return;
-        }
+        if (!build(other.path() / "1.agent")) return;
         window_->SetBuildEnvironment({ToUtf8(other.path()), "", ""});
         std::string shown;
         window_->SetMessagePresenter([&](QWidget*, const QString& text, const QString& more) {
