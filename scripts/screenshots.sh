@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Draws the main window, the progress window, the compile dialog and the two
-# message boxes into docs/*.png, offscreen, with the default style and fonts;
+# Draws the main window (also with an agent opened), the progress window, the
+# compile dialog and the message boxes into docs/*.png, offscreen, with the default style and fonts;
 # and into docs/windows/*.png as the Windows program shows them under Wine,
 # with the windows platform, Wine's fonts and the frames Wine draws.
 set -euo pipefail

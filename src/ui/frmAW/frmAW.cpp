@@ -55,9 +55,10 @@ QString FromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// One line for each, marked, so that a line the box wraps still reads as one.
 QString JoinLines(const std::vector<std::string>& lines) {
     QStringList joined;
-    for (const std::string& line : lines) joined << FromUtf8(line);
+    for (const std::string& line : lines) joined << QStringLiteral("\u2022 ") + FromUtf8(line);
     return joined.join('\n');
 }
 
@@ -465,14 +466,15 @@ void frmAW::OpenAgentFile(const QString& path) {
     ShowOpened(*opening.agent);
     std::vector<std::string> needed = opening.missing;
     if (opening.script_unknown)
-        needed.push_back("the script (" + opening.agent->name +
-                         " has no .cos file with the package's script, whose file name the "
-                         "package does not keep): type its name beside .cos");
+        needed.push_back("the script: no .cos file in " + opening.agent->name +
+                         " holds the package's script (a package does not keep the script's "
+                         "file name); put it there and type its name beside .cos");
     if (!needed.empty())
-        message_presenter_(
-            this,
-            QStringLiteral("%1 is open. Compile will need these files, not there yet:").arg(file),
-            JoinLines(needed));
+        message_presenter_(this,
+                           QStringLiteral("%1 is open. Compile will need these files, which the "
+                                          "agent folder does not hold yet:")
+                               .arg(file),
+                           JoinLines(needed));
 }
 
 // Every field as the author would have typed and picked it; the caption
