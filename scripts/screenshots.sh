@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the main window (also with an agent opened), the progress window, the
-# compile dialog and the message boxes into docs/*.png, offscreen, with the default style and fonts;
-# and into docs/windows/*.png as the Windows program shows them under Wine,
+# compile dialog and the message boxes into docs/*.png, offscreen, with the
+# default style and fonts; and into docs/windows/*.png as the Windows program shows them under Wine,
 # with the windows platform, Wine's fonts and the frames Wine draws.
 set -euo pipefail
 cd "$(dirname "$0")/.."
