@@ -89,23 +89,16 @@ std::vector<Action> Parse(const std::string& text) {
     return actions;
 }
 
-// The form's fields in the model's order; lists carry their entries.
-struct Field {
-    QString name;
-    QStringList entries;  // empty: a text box
-};
-const std::vector<Field> kFields = [] {
-    std::vector<Field> f{{"field_Name", {}}, {"field_COS_File", {}}};
-    for (int n = 1; n <= 6; ++n) f.push_back({QString("field_File_%1").arg(n), {}});
-    for (int n = 1; n <= 6; ++n)
-        f.push_back({QString("field_File_Ext_%1").arg(n), {".c16", ".s16", ".wav", ".catalogue"}});
-    const QStringList energy = QString("10 20 30 40 50 60 70 80 90 100 200 300 400 500").split(' ');
-    f.insert(f.end(), {{"field_Image", {}},
-                       {"field_Image_Ext", {".c16", ".s16"}},
-                       {"field_Animation", {}},
-                       {"field_Bioenergy", energy},
-                       {"field_Remove_Script", {}}});
-    return f;
+// The form's fields in the model's order; the lists' entries are the window's.
+const QStringList kFields = [] {
+    QStringList f{"field_Name", "field_COS_File"};
+    for (int n = 1; n <= 6; ++n) f << QString("field_File_%1").arg(n);
+    for (int n = 1; n <= 6; ++n) f << QString("field_File_Ext_%1").arg(n);
+    return f << "field_Image"
+             << "field_Image_Ext"
+             << "field_Animation"
+             << "field_Bioenergy"
+             << "field_Remove_Script";
 }();
 constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8;
 
@@ -217,7 +210,7 @@ struct Form {
 
     // The form at start-up and after New; the check boxes stay.
     void Reset() {
-        text = QStringList(int(kFields.size()));
+        text = QStringList(kFields.size());
         text[15] = ".c16", text[16] = "0", text[17] = "0", text[18] = "enum CLASS kill targ next";
         chosen.assign(kFields.size(), -1);
         caption = "untitled.agent";
@@ -386,7 +379,7 @@ class Sequence {
             if (x.b == kBigText && pick(4)) x.b = 0;  // the big text is slow to lay out
         } else if (x.op == Op::Pick) {
             x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9}[size_t(pick(8))];
-            x.b = pick(int(kFields[size_t(x.a)].entries.size()));
+            x.b = pick(14);
         } else if (x.op == Op::Builder) {
             x.a = pick(30) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
         } else {
@@ -400,11 +393,10 @@ class Sequence {
         ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
         if (!Open() && x.op != Op::Answer && x.op != Op::Wait) return;
         const int f = x.a % int(kFields.size());
-        auto* list =
-            window_ ? window_->findChild<ui::EditableList*>(kFields[size_t(f)].name) : nullptr;
+        auto* list = window_ ? window_->findChild<ui::EditableList*>(kFields[f]) : nullptr;
         switch (x.op) {
             case Op::Type: {
-                QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[size_t(f)].name);
+                QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[f]);
                 const QString& text = kTexts[x.b % kTexts.size()];
                 box->selectAll();
                 if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
@@ -426,7 +418,7 @@ class Sequence {
                 };
                 if (list->currentIndex() == entry) press(entry < last), press(entry == last);
                 while (list->currentIndex() != entry) press(list->currentIndex() < entry);
-                form_.text[f] = kFields[size_t(f)].entries[entry];
+                form_.text[f] = list->itemText(entry);
                 form_.chosen[size_t(f)] = entry;
                 break;
             }
@@ -633,13 +625,13 @@ class Sequence {
     }
 
     void CheckForm() {
-        for (size_t f = 0; f < kFields.size(); ++f) {
-            const QString& name = kFields[f].name;
+        for (int f = 0; f < kFields.size(); ++f) {
+            const QString& name = kFields[f];
             auto* list = Find<ui::EditableList>(name);
             const QString text = list ? list->Text() : Find<QLineEdit>(name)->text();
             Expect(text == form_.text[int(f)],
                    name.toStdString() + " holds " + std::to_string(text.size()) + " characters");
-            Expect(!list || list->ChosenIndex() == form_.chosen[f],
+            Expect(!list || list->ChosenIndex() == form_.chosen[size_t(f)],
                    name.toStdString() + "'s choice");
         }
         for (int s = 0; s < 6; ++s) {
