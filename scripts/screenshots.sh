@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Draws the main window, the progress window, the compile dialog and the two
-# message boxes:
+# Draws the main window (also with an agent opened), the progress window, the
+# compile dialog and the message boxes:
 # - into docs/*.png, offscreen, with the default style and fonts;
 # - into docs/large-text/*.png with a 16-point desktop font, as a desktop
 #   hands it to Qt: KDE's settings file (kdeglobals), which Qt's own KDE

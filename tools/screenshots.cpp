@@ -1,4 +1,4 @@
-// Draws the program's three windows and its two message boxes into PNG files,
+// Draws the program's three windows and its message boxes into PNG files,
 // for the README and for looking at them without a desktop:
 //   ormel_screenshots [folder] (default: docs)
 // Offscreen (QT_QPA_PLATFORM=offscreen) it draws each window's client area.
@@ -117,6 +117,23 @@ int main(int argc, char** argv) {
     saved = SaveMessage(*main_window, std::string(ormel::kBuildFailedMessage), cause, folder,
                         "message-failure.png") &&
             saved;
+
+    // The example agent opened again (from its source file, its agent folder
+    // beside it), and a package that the form cannot hold, as an author
+    // publishes one: several agents, scripts and files. Both from the
+    // repository, where the script runs.
+    QPointer<ormel::ui::frmAW> opened = new ormel::ui::frmAW;
+    opened->SetBuildEnvironment({"examples", "", ""});
+    opened->show();
+    opened->OpenAgentFile("examples/Lantern/Lantern.txt");
+    saved = Save(*opened, folder, "frmAW-opened.png") && saved;
+    opened->SetMessagePresenter([&](QWidget* owner, const QString& text, const QString& detail) {
+        saved =
+            SaveMessage(*owner, text.toStdString(), detail, folder, "message-open-refused.png") &&
+            saved;
+    });
+    opened->OpenAgentFile("tests/core/opening/published-agents-and-scripts.agent");
+    delete opened;
 
     delete main_window;
     return saved ? 0 : 1;

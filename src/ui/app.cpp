@@ -7,6 +7,10 @@
 
 namespace ormel::ui {
 
+void OpenFromArguments(frmAW& window, const QStringList& arguments) {
+    if (arguments.size() > 1) window.OpenAgentFile(arguments.at(1));
+}
+
 int RunApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     UseAntialiasedText();
@@ -14,6 +18,7 @@ int RunApplication(int argc, char** argv) {
     // its last window has closed.
     QPointer<frmAW> main_window = new frmAW;
     main_window->show();
+    OpenFromArguments(*main_window, QApplication::arguments());
     const int exit_code = QApplication::exec();
     delete main_window;
     return exit_code;

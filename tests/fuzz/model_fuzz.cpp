@@ -25,6 +25,8 @@
 
 #include <unistd.h>
 
+#include "agent/pray_source_writer.h"
+#include "pray/pray_test_support.h"
 #include "support/stand_in.h"
 #include "support/temp_folder.h"
 #include "ui/controls/command_strip.h"
@@ -33,6 +35,7 @@
 #include "ui/frmAW/frmAW.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
+#include "ui/message_box.h"
 
 namespace ormel::test {
 namespace {
@@ -46,7 +49,7 @@ using ui::frmAW;
 // prints as text ("T0.7" types text 7 into field 0) and replays from it.
 // clang-format off
 enum class Op { Type, Pick, Tick, Clear, Gray, New, Compile, Ok, Cancel, CloseBox, Help, CloseMain,
-                Builder, Disk, Fill, Wait, Answer };
+                Builder, Disk, Fill, Wait, Answer, Reopen };
 enum class When { Always, DialogOpen, NoBuild };  // when the author can draw the action
 struct OpInfo { char code; int weight; When when; };
 constexpr OpInfo kOps[] = {
@@ -55,7 +58,7 @@ constexpr OpInfo kOps[] = {
     {'M', 9, When::Always}, {'O', 14, When::DialogOpen}, {'X', 2, When::DialogOpen},
     {'B', 2, When::DialogOpen}, {'H', 2, When::Always}, {'Q', 1, When::Always},
     {'U', 5, When::NoBuild}, {'D', 6, When::NoBuild}, {'F', 8, When::Always},
-    {'W', 4, When::Always}, {'A', 0, When::Always},
+    {'W', 4, When::Always}, {'A', 0, When::Always}, {'R', 6, When::NoBuild},
 };
 // clang-format on
 
@@ -86,30 +89,25 @@ std::vector<Action> Parse(const std::string& text) {
     return actions;
 }
 
-// The form's fields in the model's order; lists carry their entries.
-struct Field {
-    QString name;
-    QStringList entries;  // empty: a text box
-};
-const std::vector<Field> kFields = [] {
-    std::vector<Field> f{{"field_Name", {}}, {"field_COS_File", {}}};
-    for (int n = 1; n <= 6; ++n) f.push_back({QString("field_File_%1").arg(n), {}});
-    for (int n = 1; n <= 6; ++n)
-        f.push_back({QString("field_File_Ext_%1").arg(n), {".c16", ".s16", ".wav", ".catalogue"}});
-    const QStringList energy = QString("10 20 30 40 50 60 70 80 90 100 200 300 400 500").split(' ');
-    f.insert(f.end(), {{"field_Image", {}},
-                       {"field_Image_Ext", {".c16", ".s16"}},
-                       {"field_Animation", {}},
-                       {"field_Bioenergy", energy},
-                       {"field_Remove_Script", {}}});
-    return f;
+// The form's fields in the model's order; the lists' entries are the window's.
+const QStringList kFields = [] {
+    QStringList f{"field_Name", "field_COS_File"};
+    for (int n = 1; n <= 6; ++n) f << QString("field_File_%1").arg(n);
+    for (int n = 1; n <= 6; ++n) f << QString("field_File_Ext_%1").arg(n);
+    return f << "field_Image"
+             << "field_Image_Ext"
+             << "field_Animation"
+             << "field_Bioenergy"
+             << "field_Remove_Script";
 }();
 constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8;
 
-// What the author types: odd texts, and the names of the agents on disk.
+// What the author types: odd texts, and the names of the agents on disk. The
+// names that the build refuses (leading out of a folder, outside the code
+// page) are the core tests' cases.
 const QStringList kTexts = {
-    "",        "   ",     "\"q\"", "a\\b", "Öl Lamp", "日本", QString(100 * 1024, 'x'),
-    "Lantern", "lantern", "glow",  "20",   ".wav",    "öl"};
+    "",        "   ",     "\"q\"", "a.c16", "Öl Lamp", "Ünï", QString(100 * 1024, 'x'),
+    "Lantern", "lantern", "glow",  "20",    ".wav",    "öl"};
 constexpr int kBigText = 6;
 // Per field (name, script, slot files): the texts that take a build further.
 const int kGoodTexts[3][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}};
@@ -212,7 +210,7 @@ struct Form {
 
     // The form at start-up and after New; the check boxes stay.
     void Reset() {
-        text = QStringList(int(kFields.size()));
+        text = QStringList(kFields.size());
         text[15] = ".c16", text[16] = "0", text[17] = "0", text[18] = "enum CLASS kill targ next";
         chosen.assign(kFields.size(), -1);
         caption = "untitled.agent";
@@ -238,31 +236,19 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     Disk& disk = p.after;
     const std::string name = form.Utf8(kName), script = form.Utf8(kScript) + ".cos";
     const std::string document = name + "/" + name + ".txt", package = name + ".agent";
-    auto unsafe = [](const std::string& n) {
-        return n.find_first_of("/\\") != std::string::npos || n == "." || n == "..";
-    };
     // The staged copies in order (used slots, the script, the document), the
     // names read once before anything is written.
     std::vector<std::pair<std::string, std::string>> copies;
-    // An empty agent name is refused before anything is written, as are
-    // names that lead out of their folders.
-    bool refused = name.empty() || unsafe(name) || unsafe(script);
     bool uncategorised = false;
     for (int s = 0; s < 6; ++s) {
         if (form.check[size_t(s)] != 1) continue;
         const std::string file = form.Utf8(kFile1 + s) + form.Utf8(kExt1 + s);
-        refused |= unsafe(file);
         uncategorised |= form.chosen[size_t(kExt1 + s)] < 0;
         copies.push_back({name + "/" + file, file});
     }
-    // So is a value, of a used slot or another field, that code page 1252
-    // cannot write: of the texts typed here, those outside Latin-1 ("日本").
-    for (int f = 0; f <= 18; ++f)
-        refused |= (f < kFile1 || f >= kExt1 + 6 || form.check[size_t((f - kFile1) % 6)] == 1) &&
-                   QString::fromLatin1(form.text[f].toLatin1()) != form.text[f];
     copies.push_back({name + "/" + script, script});
     copies.push_back({document, name + ".txt"});
-    if (refused) return p;
+    if (name.empty()) return p;  // refused before anything is written
     for (const auto& copy : copies) p.touched.insert(copy.second);
     p.touched.insert({document, package});
     auto is = [&](const std::string& key, bool dir) {
@@ -308,11 +294,7 @@ class Sequence {
         : rng_(seed), seed_(seed), length_(length), script_(std::move(script)) {
         InstallStandIn(program_, kOrders[0]);
         LayOut(program_);
-        window_->SetBuildEnvironment({.program_folder = ToUtf8(program_),
-                                      .program_executable = ToUtf8(program_ / "ormel"),
-                                      .bundled_builder = ToUtf8(program_ / "ormel-pray"),
-                                      .builder_timeout = kBuilderTimeout,
-                                      .wake_up = std::chrono::milliseconds(5)});
+        window_->SetBuildEnvironment(environment_);
         window_->SetHelpLaunchers({[this](const QString&, const QStringList&) { return ++helps_; },
                                    [](const QUrl&) { return false; }});
         window_->show();
@@ -397,7 +379,7 @@ class Sequence {
             if (x.b == kBigText && pick(4)) x.b = 0;  // the big text is slow to lay out
         } else if (x.op == Op::Pick) {
             x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9}[size_t(pick(8))];
-            x.b = pick(int(kFields[size_t(x.a)].entries.size()));
+            x.b = pick(14);
         } else if (x.op == Op::Builder) {
             x.a = pick(30) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
         } else {
@@ -411,11 +393,10 @@ class Sequence {
         ui::frmCompileIt* dialog = ui::frmCompileIt::Instance();
         if (!Open() && x.op != Op::Answer && x.op != Op::Wait) return;
         const int f = x.a % int(kFields.size());
-        auto* list =
-            window_ ? window_->findChild<ui::EditableList*>(kFields[size_t(f)].name) : nullptr;
+        auto* list = window_ ? window_->findChild<ui::EditableList*>(kFields[f]) : nullptr;
         switch (x.op) {
             case Op::Type: {
-                QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[size_t(f)].name);
+                QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[f]);
                 const QString& text = kTexts[x.b % kTexts.size()];
                 box->selectAll();
                 if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
@@ -437,7 +418,7 @@ class Sequence {
                 };
                 if (list->currentIndex() == entry) press(entry < last), press(entry == last);
                 while (list->currentIndex() != entry) press(list->currentIndex() < entry);
-                form_.text[f] = kFields[size_t(f)].entries[entry];
+                form_.text[f] = list->itemText(entry);
                 form_.chosen[size_t(f)] = entry;
                 break;
             }
@@ -491,9 +472,66 @@ class Sequence {
                 if (QMessageBox* box = Box())
                     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
                 break;
+            case Op::Reopen:
+                if (NoBuild()) Reopen(x.a % 2);
+                break;
             case Op::Wait:
                 break;
         }
+    }
+    // The form built (its files in a folder of its own), opened from the
+    // package or the document, and built again: the same package, block for
+    // block. A form that cannot build is left alone.
+    void Reopen(bool document) {
+        TempFolder other;
+        if (window_->Name().empty()) return;  // refused by the build
+        const fs::path agent = other.path() / FromUtf8(window_->Name()), doc = agent / "a.txt";
+        auto build = [&](const fs::path& package) {
+            try {
+                fs::create_directories(agent);
+                WriteBytes(agent / FromUtf8(window_->COS_File() + ".cos"), "script");
+                for (int n = 1; n <= 6; ++n)
+                    if (const FileSlot& s = window_->Files(n); s.Used())
+                        WriteBytes(agent / FromUtf8(s.File() + s.File_Ext()), s.File());
+                FileSystemObject().CreateTextFile(ToUtf8(doc)).Close();
+                TextStream text = FileSystemObject().GetFile(ToUtf8(doc)).OpenAsTextStream();
+                WritePraySource(*window_, text);
+                return RunPray({"--level", "0", ToUtf8(doc), "-o", ToUtf8(package)}).status == 0;
+            } catch (const std::exception&) {
+                return false;
+            }
+        };
+        if (!build(other.path() / "1.agent")) return;
+        window_->SetBuildEnvironment({ToUtf8(other.path()), "", ""});
+        std::string shown;
+        window_->SetMessagePresenter([&](QWidget*, const QString& text, const QString& more) {
+            shown += (text + more).toStdString();
+        });
+        window_->OpenAgentFile(
+            QString::fromStdString(ToUtf8(document ? doc : other.path() / "1.agent")));
+        Expect(shown.empty() && build(other.path() / "2.agent") &&
+                   ReadBlocks(other.path() / "1.agent") == ReadBlocks(other.path() / "2.agent"),
+               "opened and built again, the form gives another package: " + shown);
+        // The used rows come first, in order, and the rest are emptied; no
+        // list but the rows' keeps a pick; the caption follows the name.
+        Form opened = form_;
+        for (int s = 0; s < 6; ++s) {
+            opened.check[size_t(s)] = 0, opened.text[kFile1 + s] = opened.text[kExt1 + s] = "";
+            opened.chosen[size_t(kExt1 + s)] = -1;
+        }
+        for (int s = 0, used = 0; s < 6; ++s) {
+            if (form_.check[size_t(s)] != 1) continue;
+            opened.check[size_t(used)] = 1, opened.text[kFile1 + used] = form_.text[kFile1 + s];
+            opened.text[kExt1 + used] = form_.text[kExt1 + s];
+            opened.chosen[size_t(kExt1 + used++)] = form_.chosen[size_t(kExt1 + s)];
+        }
+        opened.chosen[15] = opened.chosen[17] = -1;
+        opened.caption = opened.text[kName] + ".agent - Compile";
+        form_ = opened;
+        window_->SetMessagePresenter([](QWidget* owner, const QString& text, const QString& more) {
+            ui::ShowMessage(owner, text, more);
+        });
+        window_->SetBuildEnvironment(environment_);
     }
     template <class Control>
     Control* Find(const QString& name) const {
@@ -587,13 +625,13 @@ class Sequence {
     }
 
     void CheckForm() {
-        for (size_t f = 0; f < kFields.size(); ++f) {
-            const QString& name = kFields[f].name;
+        for (int f = 0; f < kFields.size(); ++f) {
+            const QString& name = kFields[f];
             auto* list = Find<ui::EditableList>(name);
             const QString text = list ? list->Text() : Find<QLineEdit>(name)->text();
             Expect(text == form_.text[int(f)],
                    name.toStdString() + " holds " + std::to_string(text.size()) + " characters");
-            Expect(!list || list->ChosenIndex() == form_.chosen[f],
+            Expect(!list || list->ChosenIndex() == form_.chosen[size_t(f)],
                    name.toStdString() + "'s choice");
         }
         for (int s = 0; s < 6; ++s) {
@@ -618,6 +656,11 @@ class Sequence {
     TempFolder folder_;
     const fs::path program_ = folder_.path();
     QPointer<frmAW> window_ = new frmAW;
+    const BuildEnvironment environment_{.program_folder = ToUtf8(program_),
+                                        .program_executable = ToUtf8(program_ / "ormel"),
+                                        .bundled_builder = ToUtf8(program_ / "ormel-pray"),
+                                        .builder_timeout = kBuilderTimeout,
+                                        .wake_up = std::chrono::milliseconds(5)};
     QEventLoop loop_;
     QTimer step_;
     // The model: the form, the disk between builds, the build and its prediction.

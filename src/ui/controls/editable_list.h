@@ -30,7 +30,6 @@ class EditableList : public QComboBox {
     QString Text() const;
     // Shows text as the program's own change: afterwards no entry is chosen.
     void SetText(const QString& text);
-
     // Chooses the entry as the author's pick does: its text shown, and it is
     // the chosen one. Throws std::out_of_range for no entry.
     void Choose(int index);

@@ -3,16 +3,21 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalBlocker>
+#include <QShortcut>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <algorithm>
@@ -49,6 +54,29 @@ namespace {
 std::string ToUtf8(const QString& text) {
     return text.toStdString();
 }
+
+QString FromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// One line for each, marked, so that a line the box wraps still reads as one.
+QString JoinLines(const std::vector<std::string>& lines) {
+    QStringList joined;
+    for (const std::string& line : lines) joined << QStringLiteral("\u2022 ") + FromUtf8(line);
+    return joined.join('\n');
+}
+
+// The one file a drag carries from the file manager, if it carries one.
+std::optional<QString> DraggedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+    const QUrl url = data->urls().front();
+    if (!url.isLocalFile()) return std::nullopt;
+    return url.toLocalFile();
+}
+
+const QString kOpenCaption = QStringLiteral("Open an agent");
+const QString kOpenFilter =
+    QStringLiteral("Packages (*.agent *.agents);;Source documents (*.txt);;All files (*)");
 
 const QString kCaption = QStringLiteral("Ormel Compiler");
 const QString kNameCaptionSuffix = QStringLiteral(".agent - Compile");
@@ -130,6 +158,7 @@ class frmAW::SlotView final : public FileSlot {
     std::optional<int> ChosenCategory() const override { return ext_.ChosenCode(); }
     int Number() const override { return number_; }
 
+    SlotCheckBox& CheckBox() const { return check_; }
     QLineEdit& FileBox() const { return file_; }
     EditableList& ExtList() const { return ext_; }
 
@@ -216,6 +245,15 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     message_presenter_ = [](QWidget* owner, const QString& text, const QString& detail) {
         ui::ShowMessage(owner, text, detail);
     };
+    file_chooser_ = [](QWidget* owner, const QString& folder) {
+        return QFileDialog::getOpenFileName(owner, kOpenCaption, folder, kOpenFilter);
+    };
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
+            &frmAW::OpenCommand);
+    // A file dropped on any control opens it, rather than its path landing
+    // in a text box.
+    setAcceptDrops(true);
+    for (QWidget* control : findChildren<QWidget*>()) control->installEventFilter(this);
 
     tsButtons_->setFocus();
 }
@@ -329,6 +367,9 @@ void frmAW::SetBuildEnvironment(BuildEnvironment environment) {
 void frmAW::SetMessagePresenter(MessagePresenter presenter) {
     message_presenter_ = std::move(presenter);
 }
+void frmAW::SetFileChooser(FileChooser chooser) {
+    file_chooser_ = std::move(chooser);
+}
 void frmAW::SetHelpLaunchers(HelpLaunchers launchers) {
     help_launchers_ = std::move(launchers);
 }
@@ -352,6 +393,7 @@ void frmAW::SetHint(const QString& text) {
 // one, shows that hint; the pointer over the frame's bare background empties
 // the hint line. Everything else leaves it.
 bool frmAW::eventFilter(QObject* watched, QEvent* event) {
+    if (TakeFileDrop(event)) return true;
     const bool pointer = event->type() == QEvent::MouseMove;
     if (!pointer && event->type() != QEvent::FocusIn) return QWidget::eventFilter(watched, event);
     if (const QWidget* holder = hint_holders_.value(watched)) {
@@ -428,6 +470,85 @@ void frmAW::HelpCommand() {
 void frmAW::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     setAttribute(Qt::WA_KeyboardFocusChange);
+}
+
+// The folder that holds PRAY.exe and the agent folders; empty when the
+// system cannot tell it, so that no agent folder is found.
+std::string frmAW::ProgramFolder() const {
+    if (build_environment_) return build_environment_->program_folder;
+    try {
+        return BuildEnvironment::ForThisProgram().program_folder;
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+void frmAW::OpenCommand() {
+    const QString path = file_chooser_(this, FromUtf8(ProgramFolder()));
+    if (!path.isEmpty()) OpenAgentFile(path);
+}
+
+void frmAW::OpenAgentFile(const QString& path) {
+    const AgentOpening opening = OpenAgent(ToUtf8(path), ProgramFolder());
+    const QString file = QFileInfo(path).fileName();
+    if (!opening.agent) {
+        message_presenter_(this, QStringLiteral("The form cannot hold %1:").arg(file),
+                           JoinLines(opening.refusal));
+        return;
+    }
+    ShowOpened(*opening.agent);
+    std::vector<std::string> needed = opening.missing;
+    if (opening.script_unknown)
+        needed.push_back("the script: no .cos file in " + opening.agent->name +
+                         " holds the package's script (a package does not keep the script's "
+                         "file name); put it there and type its name beside .cos");
+    if (!needed.empty())
+        message_presenter_(this,
+                           QStringLiteral("%1 is open. Compile will need these files, which the "
+                                          "agent folder does not hold yet:")
+                               .arg(file),
+                           JoinLines(needed));
+}
+
+// Every field as the author would have typed and picked it; the caption
+// follows the name as it does when the author types it.
+void frmAW::ShowOpened(const OpenedAgent& agent) {
+    ShowText(*field_Name_, FromUtf8(agent.name));
+    ShowText(*field_COS_File_, FromUtf8(agent.cos_file));
+    for (std::size_t n = 0; n < slots_.size(); ++n) {
+        const OpenedRow& row = agent.rows.at(n);
+        slots_[n]->CheckBox().SetValue(row.used ? CheckValue::Checked : CheckValue::Clear);
+        ShowText(slots_[n]->FileBox(), FromUtf8(row.file));
+        slots_[n]->ExtList().SetText({});
+        if (row.entry) slots_[n]->ExtList().Choose(*row.entry);
+    }
+    ShowText(*field_Image_, FromUtf8(agent.image));
+    ShowText(*field_Image_Ext_, FromUtf8(agent.image_ext));
+    ShowText(*field_Animation_, FromUtf8(agent.animation));
+    ShowText(*field_Bioenergy_, FromUtf8(agent.bioenergy));
+    ShowText(*field_Remove_Script_, FromUtf8(agent.remove_script));
+    frEdit_->setTitle(FromUtf8(agent.name) + kNameCaptionSuffix);
+}
+
+bool frmAW::TakeFileDrop(QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const std::optional<QString> file = DraggedFile(drop->mimeData());
+    if (!file) return false;
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) OpenAgentFile(*file);
+    return true;
+}
+
+void frmAW::dragEnterEvent(QDragEnterEvent* event) {
+    TakeFileDrop(event);
+}
+void frmAW::dragMoveEvent(QDragMoveEvent* event) {
+    TakeFileDrop(event);
+}
+void frmAW::dropEvent(QDropEvent* event) {
+    TakeFileDrop(event);
 }
 
 // Closing the window during a build would leave the staged copies beside the

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "agent/agent_description.h"
+#include "agent/agent_opening.h"
 #include "agent/build_run.h"
 #include "ui/help.h"
 #include "ui/message_box.h"
@@ -88,6 +89,18 @@ class frmAW : public QWidget, public AgentDescription {
     void CompileCommand();
     // Opens the help page in a browser.
     void HelpCommand();
+    // Ctrl+O: asks for a package or source document, starting in the program
+    // folder, and opens it.
+    void OpenCommand();
+    // Fills the form from a package (.agent, .agents) or a source document
+    // (.txt), replacing what it holds as New does, without asking. A file the
+    // form cannot hold is refused in a message that lists what does not fit,
+    // and the form stays as it was. Files that Compile will need and that the
+    // agent folder lacks are named in a message. Nothing is written.
+    void OpenAgentFile(const QString& path);
+    // How Ctrl+O asks for the file: the file dialog unless a test answers.
+    using FileChooser = std::function<QString(QWidget* owner, const QString& folder)>;
+    void SetFileChooser(FileChooser chooser);
     // How the Help command starts a browser; tests start nothing.
     void SetHelpLaunchers(HelpLaunchers launchers);
 
@@ -95,6 +108,10 @@ class frmAW : public QWidget, public AgentDescription {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A file dropped anywhere on the window opens it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     class SlotView;
@@ -111,6 +128,9 @@ class frmAW : public QWidget, public AgentDescription {
     void field_Name_Change(const QString& text);
     void tmrCompileIt_Timer();
     void RunBuild();
+    std::string ProgramFolder() const;
+    bool TakeFileDrop(QEvent* event);
+    void ShowOpened(const OpenedAgent& agent);
 
     CommandStrip* tsButtons_ = nullptr;
     QGroupBox* frEdit_ = nullptr;
@@ -134,6 +154,7 @@ class frmAW : public QWidget, public AgentDescription {
     std::optional<BuildEnvironment> build_environment_;
     HelpLaunchers help_launchers_;
     MessagePresenter message_presenter_;
+    FileChooser file_chooser_;
     // The author closed the window during a build: it closes once the build
     // has reported and cleaned up.
     bool close_after_build_ = false;

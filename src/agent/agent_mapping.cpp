@@ -1,0 +1,503 @@
+#include "agent/agent_mapping.h"
+
+#include <algorithm>
+#include <charconv>
+#include <set>
+
+#include "agent/pray_source_writer.h"
+#include "platform/text_encoding.h"
+#include "pray/errors.h"
+
+namespace ormel {
+namespace {
+
+using pray::BlockSource;
+using pray::StringTagSource;
+using Lines = std::vector<std::string>;
+
+// The keys of the agent block, as the document writer spells them.
+constexpr std::string_view kAgentType = "Agent Type";
+constexpr std::string_view kDependencyCount = "Dependency Count";
+constexpr std::string_view kDependency = "Dependency ";
+constexpr std::string_view kCategory = "Dependency Category ";
+constexpr std::string_view kScriptCount = "Script Count";
+constexpr std::string_view kScriptKey = "Script ";
+constexpr std::string_view kScript = "Script 1";
+constexpr std::string_view kAnimationFile = "Agent Animation File";
+constexpr std::string_view kGallery = "Agent Animation Gallery";
+constexpr std::string_view kAnimationString = "Agent Animation String";
+constexpr std::string_view kBioenergy = "Agent Bioenergy Value";
+constexpr std::string_view kRemoveScript = "Remove script";
+constexpr std::string_view kLanguage = "en-GB";
+constexpr std::string_view kAgentBlock = "AGNT";
+constexpr std::string_view kFileBlock = "FILE";
+
+// The bytes of a name or value as messages show them: in double quotes,
+// escaped as the source language escapes them, read in the code page.
+std::string Shown(std::string_view bytes) {
+    return FromAnsiCodePage(pray::QuoteSourceString(bytes));
+}
+
+std::string Described(const BlockSource& block) {
+    return block.type + " " + Shown(block.name);
+}
+
+// The text that the form, writing it unchanged between double quotes, gives
+// the builder as exactly these bytes; none when the form cannot show it (a
+// control character, a byte the code page does not read back).
+std::optional<std::string> QuotedText(std::string_view bytes) {
+    const std::string quoted = pray::QuoteSourceString(bytes);
+    const std::string_view inner = std::string_view(quoted).substr(1, quoted.size() - 2);
+    const bool control = std::any_of(inner.begin(), inner.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+    if (control) return std::nullopt;
+    std::string text = FromAnsiCodePage(inner);
+    if (ToAnsiCodePage(text) != inner) return std::nullopt;
+    return text;
+}
+
+// As QuotedText, for a name that the build also uses as a file's or folder's
+// name: one that needs an escape, or leads out of its folder, the build
+// refuses.
+std::optional<std::string> FileNameText(std::string_view bytes) {
+    std::optional<std::string> text = QuotedText(bytes);
+    if (text && (text->find_first_of("/\\") != std::string::npos || *text == "." || *text == ".."))
+        return std::nullopt;
+    return text;
+}
+
+// The number after prefix in a key such as "Dependency 3", if it is one.
+std::optional<std::int64_t> NumberAfter(std::string_view key, std::string_view prefix) {
+    if (!key.starts_with(prefix) || key.size() == prefix.size() || key[prefix.size()] == '0')
+        return std::nullopt;
+    std::int64_t number = 0;
+    const char* end = key.data() + key.size();
+    const auto [stop, error] = std::from_chars(key.data() + prefix.size(), end, number);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    return number;
+}
+
+// The agent block's tags, taken one key at a time; what is left at the end
+// is a tag the form never writes.
+class AgentTags {
+  public:
+    AgentTags(const BlockSource& block, Lines& refusal) : block_(block), refusal_(refusal) {}
+
+    std::optional<std::int32_t> Integer(std::string_view key) {
+        known_.emplace(key);
+        for (const auto& tag : block_.integers)
+            if (tag.key == key) return tag.value;
+        Absent(key, "text; the form writes a number");
+        return std::nullopt;
+    }
+
+    // A string tag's bytes; none, with a line, when it is missing, a number,
+    // or (but for the script) taken from a file.
+    const StringTagSource* String(std::string_view key) {
+        known_.emplace(key);
+        for (const auto& tag : block_.strings) {
+            if (tag.key != key) continue;
+            if (tag.file && key != kScript) {
+                refusal_.push_back("the tag " + Shown(key) + " takes its value from the file " +
+                                   Shown(tag.file->name) + "; the form writes it as text");
+                return nullptr;
+            }
+            return &tag;
+        }
+        Absent(key, "a number; the form writes text");
+        return nullptr;
+    }
+
+    // A string tag as the text the form shows.
+    std::optional<std::string> Text(std::string_view key) {
+        const StringTagSource* tag = String(key);
+        if (!tag) return std::nullopt;
+        std::optional<std::string> text = QuotedText(tag->value);
+        if (!text) CannotShow(key);
+        return text;
+    }
+
+    void CannotShow(std::string_view key) {
+        refusal_.push_back("the tag " + Shown(key) +
+                           " holds a character that the form cannot show");
+    }
+
+    bool HasInteger(std::string_view key) const {
+        return std::any_of(block_.integers.begin(), block_.integers.end(),
+                           [&](const auto& tag) { return tag.key == key; });
+    }
+
+    // Lines for the keys never asked for, apart from the numbered ones that
+    // a count already refused.
+    void RefuseTheRest(std::int64_t dependencies, std::int64_t scripts) {
+        auto rest = [&](const std::string& key) {
+            if (known_.count(key)) return;
+            for (const auto& [prefix, count] : {std::pair{kCategory, dependencies},
+                                                {kDependency, dependencies},
+                                                {kScriptKey, scripts}}) {
+                const auto number = NumberAfter(key, prefix);
+                if (number && *number <= count) return;
+            }
+            refusal_.push_back("the tag " + Shown(key) + " is not one the form writes");
+        };
+        for (const auto& tag : block_.integers) rest(tag.key);
+        for (const auto& tag : block_.strings) rest(tag.key);
+    }
+
+  private:
+    void Absent(std::string_view key, const std::string& other_kind) {
+        const bool integer = HasInteger(key);
+        const bool string = std::any_of(block_.strings.begin(), block_.strings.end(),
+                                        [&](const auto& tag) { return tag.key == key; });
+        refusal_.push_back("the tag " + Shown(key) +
+                           (integer || string ? " is " + other_kind : " is missing"));
+    }
+
+    const BlockSource& block_;
+    Lines& refusal_;
+    std::set<std::string, std::less<>> known_;
+};
+
+// From the blocks to the form's values: every check is a line of the
+// refusal, so that one reading lists everything that does not fit.
+class Mapping {
+  public:
+    Mapping(const std::vector<BlockSource>& blocks, bool document)
+        : blocks_(blocks), document_(document) {}
+
+    Lines refusal;
+    OpenedAgent agent;
+    std::string script_bytes;               // a package's script
+    std::vector<std::string> dependencies;  // their bytes, in order
+
+    void Run() {
+        const BlockSource* agent_block = FindAgent();
+        if (!agent_block) return;
+        AgentName(*agent_block);
+        AgentTags tags(*agent_block, refusal);
+        if (const auto type = tags.Integer(kAgentType); type && *type != 0)
+            refusal.push_back("the tag " + Shown(kAgentType) + " is " + std::to_string(*type) +
+                              "; the form writes 0");
+        const std::int64_t count = Dependencies(tags);
+        const std::int64_t scripts = Script(tags);
+        Image(tags);
+        if (auto text = tags.Text(kAnimationString)) agent.animation = *text;
+        Bioenergy(tags);
+        if (auto text = tags.Text(kRemoveScript)) agent.remove_script = *text;
+        tags.RefuseTheRest(count, scripts);
+        Files();
+    }
+
+  private:
+    const BlockSource* FindAgent() {
+        const BlockSource* agent_block = nullptr;
+        for (const BlockSource& block : blocks_) {
+            const bool agent_kind = block.is_group && block.type == kAgentBlock;
+            const bool file_kind = !block.is_group && block.type == kFileBlock;
+            if (!agent_kind && !file_kind) {
+                refusal.push_back(Described(block) +
+                                  " is another kind of block than an agent (AGNT) or a file "
+                                  "(FILE)");
+            } else if (agent_kind && agent_block) {
+                refusal.push_back(Described(block) + " is a second agent; the form holds one");
+            } else if (agent_kind) {
+                agent_block = &block;
+            }
+        }
+        if (!agent_block) refusal.push_back("there is no agent (AGNT) block");
+        if (agent_block && agent_block != &blocks_.front())
+            refusal.push_back("the agent is not the first block; the form writes it first");
+        return agent_block;
+    }
+
+    void AgentName(const BlockSource& block) {
+        const std::optional<std::string> name = FileNameText(block.name);
+        if (block.name.empty()) {
+            refusal.push_back("the agent has no name");
+        } else if (!name) {
+            refusal.push_back("the agent's name " + Shown(block.name) +
+                              " cannot be the name of its folder");
+        } else {
+            agent.name = *name;
+        }
+    }
+
+    std::int64_t Dependencies(AgentTags& tags) {
+        const std::optional<std::int32_t> count = tags.Integer(kDependencyCount);
+        if (!count) return 0;
+        if (*count < 0) {
+            refusal.push_back("the tag " + Shown(kDependencyCount) + " is " +
+                              std::to_string(*count) + "; the form writes 0 to 6");
+            return 0;
+        }
+        if (*count > kSlotCount) {
+            refusal.push_back("the agent has " + std::to_string(*count) +
+                              " dependencies; the form has six file rows");
+            return *count;
+        }
+        for (int k = 1; k <= *count; ++k) {
+            const StringTagSource* name = tags.String(std::string(kDependency) + std::to_string(k));
+            const auto category = tags.Integer(std::string(kCategory) + std::to_string(k));
+            if (name && category) Row(k, name->value, *category);
+        }
+        return *count;
+    }
+
+    // File row k: the file's name, and the entry of the type list whose
+    // category the dependency has and whose text ends the name.
+    void Row(int k, const std::string& name, int category) {
+        dependencies.push_back(name);
+        const std::string shown = "dependency " + std::to_string(k) + " " + Shown(name);
+        std::optional<int> entry;
+        for (int e = 0; e < int(kFileExtensionEntries.size()); ++e) {
+            const ExtensionEntry& candidate = kFileExtensionEntries[std::size_t(e)];
+            if (candidate.category == category && name.ends_with(candidate.text)) entry = e;
+        }
+        if (!entry) {
+            refusal.push_back(shown + " of category " + std::to_string(category) +
+                              ": no type in a file row's list has this category and ends the name");
+            return;
+        }
+        const std::string_view ext = kFileExtensionEntries[std::size_t(*entry)].text;
+        const std::optional<std::string> file = FileNameText(name);
+        if (!file) {
+            refusal.push_back(shown + " cannot be the name of a file in the agent folder");
+            return;
+        }
+        agent.rows[std::size_t(k - 1)] = {true, file->substr(0, file->size() - ext.size()), entry};
+    }
+
+    std::int64_t Script(AgentTags& tags) {
+        const std::optional<std::int32_t> count = tags.Integer(kScriptCount);
+        if (count && *count > 1) {
+            refusal.push_back("the agent has " + std::to_string(*count) +
+                              " scripts; the form holds one");
+        } else if (count && *count != 1) {
+            refusal.push_back("the tag " + Shown(kScriptCount) + " is " + std::to_string(*count) +
+                              "; the form writes 1");
+        }
+        const StringTagSource* script = tags.String(kScript);
+        if (script && !document_) script_bytes = script->value;
+        if (script && document_) ScriptFile(*script);
+        return count ? *count : 1;
+    }
+
+    // A document names the script's file: "{script}.cos".
+    void ScriptFile(const StringTagSource& script) {
+        if (!script.file) {
+            refusal.push_back(
+                "the script is written out in the document; the form names its "
+                "file");
+            return;
+        }
+        const std::string& name = script.file->name;
+        const std::optional<std::string> file = FileNameText(name);
+        if (!name.ends_with(kCosExt) || !file) {
+            refusal.push_back("the script's file " + Shown(name) +
+                              " is not a name of a .cos file in the agent folder");
+            return;
+        }
+        agent.cos_file = file->substr(0, file->size() - kCosExt.size());
+    }
+
+    // The form writes the image's name in the gallery and, followed by its
+    // extension, in the animation file.
+    void Image(AgentTags& tags) {
+        const StringTagSource* file = tags.String(kAnimationFile);
+        const StringTagSource* gallery = tags.String(kGallery);
+        if (!file || !gallery) return;
+        if (!file->value.starts_with(gallery->value)) {
+            refusal.push_back("the tag " + Shown(kAnimationFile) + " does not start with the " +
+                              "image's name in " + Shown(kGallery));
+            return;
+        }
+        const auto image = QuotedText(gallery->value);
+        const auto ext = QuotedText(std::string_view(file->value).substr(gallery->value.size()));
+        if (!image) tags.CannotShow(kGallery);
+        if (!ext) tags.CannotShow(kAnimationFile);
+        if (image && ext) agent.image = *image, agent.image_ext = *ext;
+    }
+
+    // The form writes the bio-energy bare: a number reads back as one, and a
+    // text typed in double quotes as a string.
+    void Bioenergy(AgentTags& tags) {
+        if (tags.HasInteger(kBioenergy)) {
+            agent.bioenergy = std::to_string(*tags.Integer(kBioenergy));
+            return;
+        }
+        const StringTagSource* text = tags.String(kBioenergy);
+        if (!text) return;
+        const std::string quoted = pray::QuoteSourceString(text->value);
+        if (QuotedText(text->value)) {
+            agent.bioenergy = FromAnsiCodePage(quoted);
+        } else {
+            tags.CannotShow(kBioenergy);
+        }
+    }
+
+    // Each used file row adds its file, in the order of the dependencies.
+    void Files() {
+        std::vector<std::string> files;
+        for (const BlockSource& block : blocks_) {
+            if (block.is_group || block.type != kFileBlock) continue;
+            files.push_back(block.name);
+            if (block.file.name != block.name)
+                refusal.push_back(Described(block) + " takes its bytes from the file " +
+                                  Shown(block.file.name) + "; the form names both alike");
+        }
+        if (files.size() > std::size_t(kSlotCount)) {
+            refusal.push_back("there are " + std::to_string(files.size()) +
+                              " files; the form has six file rows");
+            return;
+        }
+        auto holds = [](const std::vector<std::string>& names, const std::string& name) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        bool unmatched = false;
+        for (const std::string& name : dependencies) {
+            if (holds(files, name)) continue;
+            unmatched = true;
+            refusal.push_back("the dependency " + Shown(name) +
+                              " comes without its file; each file row adds its file");
+        }
+        for (const std::string& name : files) {
+            if (holds(dependencies, name)) continue;
+            unmatched = true;
+            refusal.push_back("the file " + Shown(name) +
+                              " is no dependency of the agent; each file row makes its file one");
+        }
+        if (!unmatched && files != dependencies)
+            refusal.push_back("the files stand in another order than the dependencies");
+    }
+
+    const std::vector<BlockSource>& blocks_;
+    bool document_;
+};
+
+// The opened values as the document writer reads them.
+class OpenedSlot final : public FileSlot {
+  public:
+    OpenedSlot(const OpenedRow& row, int number) : row_(row), number_(number) {}
+    CheckValue Check() const override {
+        return row_.used ? CheckValue::Checked : CheckValue::Clear;
+    }
+    std::string File() const override { return row_.file; }
+    std::string File_Ext() const override {
+        return row_.entry ? std::string(kFileExtensionEntries[std::size_t(*row_.entry)].text) : "";
+    }
+    std::optional<int> ChosenCategory() const override {
+        if (!row_.entry) return std::nullopt;
+        return kFileExtensionEntries[std::size_t(*row_.entry)].category;
+    }
+    int Number() const override { return number_; }
+
+  private:
+    const OpenedRow& row_;
+    int number_;
+};
+
+class OpenedDescription final : public AgentDescription {
+  public:
+    explicit OpenedDescription(const OpenedAgent& agent) : agent_(agent) {
+        for (int n = 1; n <= kSlotCount; ++n)
+            slots_.emplace_back(agent.rows[std::size_t(n - 1)], n);
+    }
+    std::string Name() const override { return agent_.name; }
+    std::string COS_File() const override { return agent_.cos_file; }
+    const FileSlot& Files(int n) const override { return slots_.at(std::size_t(n - 1)); }
+    std::string Image() const override { return agent_.image; }
+    std::string Image_Ext() const override { return agent_.image_ext; }
+    std::string Animation() const override { return agent_.animation; }
+    std::string Bioenergy() const override { return agent_.bioenergy; }
+    std::string Remove_Script() const override { return agent_.remove_script; }
+
+  private:
+    const OpenedAgent& agent_;
+    std::vector<OpenedSlot> slots_;
+};
+
+class DocumentText final : public TextLineSink {
+  public:
+    void WriteLine(std::string_view line) override {
+        text += ToAnsiCodePage(line);
+        text += "\r\n";
+    }
+    void Close() override {}
+    std::string text;
+};
+
+bool SameTags(const BlockSource& a, const BlockSource& b, bool compare_script) {
+    if (a.is_group != b.is_group || a.type != b.type || a.name != b.name ||
+        a.integers.size() != b.integers.size() || a.strings.size() != b.strings.size())
+        return false;
+    for (std::size_t i = 0; i < a.integers.size(); ++i)
+        if (a.integers[i].key != b.integers[i].key || a.integers[i].value != b.integers[i].value)
+            return false;
+    for (std::size_t i = 0; i < a.strings.size(); ++i) {
+        const StringTagSource &x = a.strings[i], &y = b.strings[i];
+        if (x.key != y.key) return false;
+        if (x.key == kScript && !compare_script) continue;
+        if (x.value != y.value || x.file.has_value() != y.file.has_value() ||
+            (x.file && x.file->name != y.file->name))
+            return false;
+    }
+    return true;
+}
+
+// What the form writes for the values, read back, must be the blocks that
+// were opened: tag for tag, in order. The checks above explain every other
+// difference; what remains is the order of the tags.
+void CheckWritesTheSame(const OpenedAgent& agent, const std::vector<BlockSource>& blocks,
+                        bool document, Lines& refusal) {
+    DocumentText text;
+    WritePraySource(OpenedDescription(agent), text);
+    std::vector<BlockSource> written;
+    try {
+        written = pray::ParseSource(text.text, "").blocks;
+    } catch (const pray::Error&) {
+    }
+    auto same = [&](const std::vector<BlockSource>& a, const std::vector<BlockSource>& b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](const auto& x, const auto& y) { return SameTags(x, y, document); });
+    };
+    if (same(written, blocks)) return;
+    // In order of their keys, the same tags stand in another order.
+    auto sorted = [](std::vector<BlockSource> sorted_blocks) {
+        for (BlockSource& block : sorted_blocks) {
+            std::sort(block.integers.begin(), block.integers.end(),
+                      [](const auto& x, const auto& y) { return x.key < y.key; });
+            std::sort(block.strings.begin(), block.strings.end(),
+                      [](const auto& x, const auto& y) { return x.key < y.key; });
+        }
+        return sorted_blocks;
+    };
+    refusal.push_back(same(sorted(written), sorted(blocks))
+                          ? "the tags stand in another order than the form writes them"
+                          : "the form would write the agent's values otherwise");
+}
+
+}  // namespace
+
+AgentMapping MapAgent(const std::vector<BlockSource>& blocks, bool document) {
+    Mapping mapping(blocks, document);
+    mapping.Run();
+    if (mapping.refusal.empty())
+        CheckWritesTheSame(mapping.agent, blocks, document, mapping.refusal);
+    return {std::move(mapping.agent), std::move(mapping.refusal), std::move(mapping.script_bytes)};
+}
+
+std::vector<std::string> DocumentRefusal(const pray::Source& source) {
+    std::vector<std::string> lines;
+    if (source.utf8)
+        lines.push_back(
+            "the document starts with a UTF-8 byte-order mark, which the form never "
+            "writes");
+    if (source.language != kLanguage)
+        lines.push_back("the language is " + Shown(source.language) + "; the form writes " +
+                        Shown(kLanguage));
+    return lines;
+}
+
+}  // namespace ormel

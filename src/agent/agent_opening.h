@@ -1,0 +1,63 @@
+// Brings an agent back into the form: a package ({name}.agent, .agents) or a
+// source document ({name}.txt) read through the package library and mapped to
+// the values the form holds, as the author would have typed and picked them.
+// The mapping is the exact inverse of the document writer: what it gives,
+// written and built again, makes the same blocks, tags and file data. Anything
+// the form cannot hold refuses the whole file, one line for each thing that
+// does not fit. Opening reads; it writes no file.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "agent/agent_description.h"
+
+namespace ormel {
+
+// One file row as the opening fills it.
+struct OpenedRow {
+    bool used = false;
+    std::string file;
+    // The entry of kFileExtensionEntries to choose, as a pick does; none for
+    // a row that is not used, whose extension box stays empty.
+    std::optional<int> entry;
+};
+
+// The values of the form after opening, UTF-8 as the form shows them.
+struct OpenedAgent {
+    std::string name;
+    std::string cos_file;
+    std::array<OpenedRow, kSlotCount> rows;
+    std::string image;
+    std::string image_ext;
+    std::string animation;
+    std::string bioenergy;
+    std::string remove_script;
+};
+
+struct AgentOpening {
+    // None when the file is refused.
+    std::optional<OpenedAgent> agent;
+    // What does not fit, one line each; empty unless refused.
+    std::vector<std::string> refusal;
+    // The files that Compile will read from the agent folder and that are not
+    // there, as "{name}/{file}", in the order the build copies them.
+    std::vector<std::string> missing;
+    // The package keeps the script's bytes, not its name, and no ".cos" file
+    // of the agent folder holds these bytes: the script box stays empty.
+    bool script_unknown = false;
+};
+
+// Opens path (UTF-8): a package unless it ends in ".txt". program_folder is
+// where Compile looks for the agent folder {name}, and where the script's name
+// is looked for when a package is opened. Never throws for a bad file: a file
+// that cannot be read is refused with the reason.
+AgentOpening OpenAgent(const std::string& path, const std::string& program_folder);
+
+// The file extensions that OpenAgent reads as packages.
+inline constexpr std::array<std::string_view, 2> kPackageExtensions{".agent", ".agents"};
+inline constexpr std::string_view kDocumentExtension = ".txt";
+
+}  // namespace ormel
