@@ -16,8 +16,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QSignalBlocker>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSocketNotifier>
 #include <QStatusBar>
 #include <algorithm>
