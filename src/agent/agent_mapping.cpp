@@ -4,6 +4,8 @@
 #include <charconv>
 #include <set>
 
+#include "agent/agent_keys.h"
+#include "agent/agent_write_back.h"
 #include "agent/pray_source_writer.h"
 #include "platform/text_encoding.h"
 #include "pray/errors.h"
@@ -15,22 +17,7 @@ using pray::BlockSource;
 using pray::StringTagSource;
 using Lines = std::vector<std::string>;
 
-// The keys of the agent block, as the document writer spells them.
-constexpr std::string_view kAgentType = "Agent Type";
-constexpr std::string_view kDependencyCount = "Dependency Count";
-constexpr std::string_view kDependency = "Dependency ";
-constexpr std::string_view kCategory = "Dependency Category ";
-constexpr std::string_view kScriptCount = "Script Count";
-constexpr std::string_view kScriptKey = "Script ";
-constexpr std::string_view kScript = "Script 1";
-constexpr std::string_view kAnimationFile = "Agent Animation File";
-constexpr std::string_view kGallery = "Agent Animation Gallery";
-constexpr std::string_view kAnimationString = "Agent Animation String";
-constexpr std::string_view kBioenergy = "Agent Bioenergy Value";
-constexpr std::string_view kRemoveScript = "Remove script";
-constexpr std::string_view kLanguage = "en-GB";
-constexpr std::string_view kAgentBlock = "AGNT";
-constexpr std::string_view kFileBlock = "FILE";
+using namespace agent_keys;
 
 // The bytes of a name or value as messages show them: in double quotes,
 // escaped as the source language escapes them, read in the code page.
@@ -374,109 +361,6 @@ class Mapping {
     const std::vector<BlockSource>& blocks_;
     bool document_;
 };
-
-// The opened values as the document writer reads them.
-class OpenedSlot final : public FileSlot {
-  public:
-    OpenedSlot(const OpenedRow& row, int number) : row_(row), number_(number) {}
-    CheckValue Check() const override {
-        return row_.used ? CheckValue::Checked : CheckValue::Clear;
-    }
-    std::string File() const override { return row_.file; }
-    std::string File_Ext() const override {
-        return row_.entry ? std::string(kFileExtensionEntries[std::size_t(*row_.entry)].text) : "";
-    }
-    std::optional<int> ChosenCategory() const override {
-        if (!row_.entry) return std::nullopt;
-        return kFileExtensionEntries[std::size_t(*row_.entry)].category;
-    }
-    int Number() const override { return number_; }
-
-  private:
-    const OpenedRow& row_;
-    int number_;
-};
-
-class OpenedDescription final : public AgentDescription {
-  public:
-    explicit OpenedDescription(const OpenedAgent& agent) : agent_(agent) {
-        for (int n = 1; n <= kSlotCount; ++n)
-            slots_.emplace_back(agent.rows[std::size_t(n - 1)], n);
-    }
-    std::string Name() const override { return agent_.name; }
-    std::string COS_File() const override { return agent_.cos_file; }
-    const FileSlot& Files(int n) const override { return slots_.at(std::size_t(n - 1)); }
-    std::string Image() const override { return agent_.image; }
-    std::string Image_Ext() const override { return agent_.image_ext; }
-    std::string Animation() const override { return agent_.animation; }
-    std::string Bioenergy() const override { return agent_.bioenergy; }
-    std::string Remove_Script() const override { return agent_.remove_script; }
-
-  private:
-    const OpenedAgent& agent_;
-    std::vector<OpenedSlot> slots_;
-};
-
-class DocumentText final : public TextLineSink {
-  public:
-    void WriteLine(std::string_view line) override {
-        text += ToAnsiCodePage(line);
-        text += "\r\n";
-    }
-    void Close() override {}
-    std::string text;
-};
-
-bool SameTags(const BlockSource& a, const BlockSource& b, bool compare_script) {
-    if (a.is_group != b.is_group || a.type != b.type || a.name != b.name ||
-        a.integers.size() != b.integers.size() || a.strings.size() != b.strings.size())
-        return false;
-    for (std::size_t i = 0; i < a.integers.size(); ++i)
-        if (a.integers[i].key != b.integers[i].key || a.integers[i].value != b.integers[i].value)
-            return false;
-    for (std::size_t i = 0; i < a.strings.size(); ++i) {
-        const StringTagSource &x = a.strings[i], &y = b.strings[i];
-        if (x.key != y.key) return false;
-        if (x.key == kScript && !compare_script) continue;
-        if (x.value != y.value || x.file.has_value() != y.file.has_value() ||
-            (x.file && x.file->name != y.file->name))
-            return false;
-    }
-    return true;
-}
-
-// What the form writes for the values, read back, must be the blocks that
-// were opened: tag for tag, in order. The checks above explain every other
-// difference; what remains is the order of the tags.
-void CheckWritesTheSame(const OpenedAgent& agent, const std::vector<BlockSource>& blocks,
-                        bool document, Lines& refusal) {
-    DocumentText text;
-    WritePraySource(OpenedDescription(agent), text);
-    std::vector<BlockSource> written;
-    try {
-        written = pray::ParseSource(text.text, "").blocks;
-    } catch (const pray::Error&) {
-    }
-    auto same = [&](const std::vector<BlockSource>& a, const std::vector<BlockSource>& b) {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [&](const auto& x, const auto& y) { return SameTags(x, y, document); });
-    };
-    if (same(written, blocks)) return;
-    // In order of their keys, the same tags stand in another order.
-    auto sorted = [](std::vector<BlockSource> sorted_blocks) {
-        for (BlockSource& block : sorted_blocks) {
-            std::sort(block.integers.begin(), block.integers.end(),
-                      [](const auto& x, const auto& y) { return x.key < y.key; });
-            std::sort(block.strings.begin(), block.strings.end(),
-                      [](const auto& x, const auto& y) { return x.key < y.key; });
-        }
-        return sorted_blocks;
-    };
-    refusal.push_back(same(sorted(written), sorted(blocks))
-                          ? "the tags stand in another order than the form writes them"
-                          : "the form would write the agent's values otherwise");
-}
 
 }  // namespace
 

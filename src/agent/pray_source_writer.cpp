@@ -3,8 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "agent/agent_keys.h"
+
 namespace ormel {
 namespace {
+
+using namespace agent_keys;
 
 std::string Quoted(std::string_view value) {
     std::string text;
@@ -30,52 +34,53 @@ void WritePraySource(const AgentDescription& description, TextLineSink& sink) {
         }
     };
 
-    line(Quoted("en-GB"));
+    line(Quoted(kLanguage));
     line("");
-    line("group AGNT " + Quoted(description.Name()));
+    line("group " + std::string(kAgentBlock) + " " + Quoted(description.Name()));
     line("");
-    line(Quoted("Agent Type") + " 0");
+    line(Quoted(kAgentType) + " 0");
     line("");
 
     // The running number of the used slots; restarted for each counted pass
     // so that the k-th dependency, its category and its inline line agree.
     std::int16_t MyNum = 0;
     forEachUsedSlot([&](const FileSlot&) { ++MyNum; });
-    line(Quoted("Dependency Count") + " " + std::to_string(MyNum));
+    line(Quoted(kDependencyCount) + " " + std::to_string(MyNum));
     line("");
 
     MyNum = 0;
     forEachUsedSlot([&](const FileSlot& slot) {
         ++MyNum;
-        line(Quoted("Dependency " + std::to_string(MyNum)) + " " + Quoted(SlotFileName(slot)));
+        line(Quoted(std::string(kDependency) + std::to_string(MyNum)) + " " +
+             Quoted(SlotFileName(slot)));
     });
     line("");
 
     MyNum = 0;
     forEachUsedSlot([&](const FileSlot& slot) {
         ++MyNum;
-        line(Quoted("Dependency Category " + std::to_string(MyNum)) + " " +
+        line(Quoted(std::string(kCategory) + std::to_string(MyNum)) + " " +
              std::to_string(slot.Category()));
     });
     line("");
 
-    line(Quoted("Script Count") + " 1");
+    line(Quoted(kScriptCount) + " 1");
     line("");
-    line(Quoted("Script 1") + " @ " + Quoted(description.COS_File() + ".cos"));
+    line(Quoted(kScript) + " @ " + Quoted(description.COS_File() + ".cos"));
     line("");
     const std::string image = description.Image();
-    line(Quoted("Agent Animation File") + " " + Quoted(image + description.Image_Ext()));
-    line(Quoted("Agent Animation Gallery") + " " + Quoted(image));
-    line(Quoted("Agent Animation String") + " " + Quoted(description.Animation()));
+    line(Quoted(kAnimationFile) + " " + Quoted(image + description.Image_Ext()));
+    line(Quoted(kGallery) + " " + Quoted(image));
+    line(Quoted(kAnimationString) + " " + Quoted(description.Animation()));
     line("");
-    line(Quoted("Agent Bioenergy Value") + " " + description.Bioenergy());
+    line(Quoted(kBioenergy) + " " + description.Bioenergy());
     line("");
-    line(Quoted("Remove script") + " " + Quoted(description.Remove_Script()));
+    line(Quoted(kRemoveScript) + " " + Quoted(description.Remove_Script()));
     line("");
 
     forEachUsedSlot([&](const FileSlot& slot) {
         const std::string file = SlotFileName(slot);
-        line("inline FILE " + Quoted(file) + " " + Quoted(file));
+        line("inline " + std::string(kFileBlock) + " " + Quoted(file) + " " + Quoted(file));
     });
     line("");
 

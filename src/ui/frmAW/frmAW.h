@@ -101,6 +101,8 @@ class frmAW : public QWidget, public AgentDescription {
     // How Ctrl+O asks for the file: the file dialog unless a test answers.
     using FileChooser = std::function<QString(QWidget* owner, const QString& folder)>;
     void SetFileChooser(FileChooser chooser);
+    // The system's file dialog, starting in the given folder.
+    static FileChooser SystemFileChooser();
     // How the Help command starts a browser; tests start nothing.
     void SetHelpLaunchers(HelpLaunchers launchers);
 
