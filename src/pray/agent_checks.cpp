@@ -66,7 +66,11 @@ class AgentChecks {
         const auto numbered = Numbered(prefix);
         const auto count = std::find_if(group_.integers.begin(), group_.integers.end(),
                                         [&](const auto& tag) { return tag.key == count_key; });
-        const std::string item = "\"" + std::string(prefix) + "N\"";
+        // Appended rather than concatenated: GCC 12 at -O3 takes the
+        // concatenation for an overlapping copy.
+        std::string item = "\"";
+        item += prefix;
+        item += "N\"";
         if (count == group_.integers.end()) {
             if (!numbered.empty()) {
                 Warn(numbered.front().second,

@@ -116,7 +116,7 @@ std::string SafeFileName(std::string_view name_bytes) {
         *end = '_';
     }
     while (NameText(safe).size() > kMostFileNameBytes) safe.pop_back();
-    if (safe.empty() || IsReservedOnWindows(NameText(safe))) safe.insert(0, "_");
+    if (safe.empty() || IsReservedOnWindows(NameText(safe))) safe.insert(safe.begin(), '_');
     return UnsafeFileNameReason(safe) ? "_" : safe;
 }
 
