@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/text_encoding.h"
 #include "pray/file_checks.h"
+#include "pray/file_names.h"
 #include "pray/package_reader.h"
 #include "pray/tag_block.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using pray::BlockSource;
-
-fs::path PathFromUtf8(std::string_view utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string Utf8FromPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 std::vector<BlockSource> PackageBlocks(const fs::path& path, const std::string& shown) {
     std::ifstream in = pray::OpenToRead(path, "cannot open the package", shown);
@@ -69,7 +61,7 @@ std::optional<std::string> ScriptNameInFolder(const fs::path& folder, const std:
     std::error_code error;
     std::vector<fs::path> candidates;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = Utf8FromPath(entry.path().filename());
+        const std::string name = pray::PathText(entry.path().filename());
         if (name.ends_with(kCosExt) && entry.is_regular_file(error) &&
             !FirstCharacterOutsideCodePage(name) &&
             fs::file_size(entry.path(), error) == bytes.size())
@@ -78,7 +70,7 @@ std::optional<std::string> ScriptNameInFolder(const fs::path& folder, const std:
     std::sort(candidates.begin(), candidates.end());
     for (const fs::path& candidate : candidates) {
         if (ReadBytes(candidate) != bytes) continue;
-        const std::string name = Utf8FromPath(candidate.filename());
+        const std::string name = pray::PathText(candidate.filename());
         return name.substr(0, name.size() - kCosExt.size());
     }
     return std::nullopt;
@@ -96,7 +88,7 @@ std::vector<std::string> MissingFiles(const OpenedAgent& agent, const fs::path& 
     std::vector<std::string> missing;
     for (const std::string& name : names) {
         std::error_code error;
-        if (!fs::is_regular_file(folder / PathFromUtf8(name), error))
+        if (!fs::is_regular_file(folder / pray::PathFromUtf8(name), error))
             missing.push_back(JoinPath({agent.name, name}));
     }
     return missing;
@@ -104,7 +96,7 @@ std::vector<std::string> MissingFiles(const OpenedAgent& agent, const fs::path& 
 
 // ".txt" in any letter case, as Windows names it.
 bool IsDocument(const fs::path& path) {
-    std::string extension = Utf8FromPath(path.extension());
+    std::string extension = pray::PathText(path.extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     return extension == kDocumentExtension;
@@ -113,8 +105,8 @@ bool IsDocument(const fs::path& path) {
 // A file that cannot be read (a damaged package, a document's error, a
 // file missing) throws, and is refused in its own words.
 AgentOpening Open(const std::string& path, const std::string& program_folder) {
-    const fs::path file = PathFromUtf8(path);
-    const std::string shown = Utf8FromPath(file.filename());
+    const fs::path file = pray::PathFromUtf8(path);
+    const std::string shown = pray::PathText(file.filename());
     const bool document = IsDocument(file);
     AgentOpening opening;
     std::vector<BlockSource> blocks;
@@ -130,7 +122,7 @@ AgentOpening Open(const std::string& path, const std::string& program_folder) {
     if (!opening.refusal.empty()) return opening;
 
     OpenedAgent agent = std::move(mapping.agent);
-    const fs::path folder = PathFromUtf8(program_folder) / PathFromUtf8(agent.name);
+    const fs::path folder = pray::PathFromUtf8(program_folder) / pray::PathFromUtf8(agent.name);
     if (!document) {
         const std::optional<std::string> script = ScriptNameInFolder(folder, mapping.script_bytes);
         opening.script_unknown = !script;

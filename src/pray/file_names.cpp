@@ -63,8 +63,11 @@ std::u32string UpperCaseName(std::string_view utf8) {
 }  // namespace
 
 std::filesystem::path PathFromNameBytes(std::string_view name, bool utf8) {
-    const std::string text = NameText(name, utf8);
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    return PathFromUtf8(NameText(name, utf8));
+}
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 std::string PathText(const std::filesystem::path& path) {

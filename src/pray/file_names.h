@@ -20,6 +20,10 @@ std::string NameText(std::string_view name, bool utf8 = false);
 // A path as UTF-8 text, as messages show it.
 std::string PathText(const std::filesystem::path& path);
 
+// The path that UTF-8 text names: a plain string would be read in the ANSI
+// code page on Windows.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+
 // Why a block's name cannot be a file's name inside a folder (a path of more
 // than one part, a parent folder, a drive, a name Windows reserves, a
 // control character), or nothing when it can. The name is bytes as above.

@@ -9,6 +9,7 @@
 
 #include "pray/errors.h"
 #include "pray/file_checks.h"
+#include "pray/file_names.h"
 #include "pray/package_contents.h"
 #include "pray/package_writer.h"
 
@@ -130,12 +131,6 @@ void CheckFits(const CommandLine& line) {
     if (line.command == "build" && line.force) throw UsageError("--force is for unpack only");
 }
 
-// Arguments are UTF-8 (ormel-pray's main makes them so on Windows); a path
-// made from a plain string would read them in the ANSI code page there.
-fs::path PathFromArgument(const std::string& argument) {
-    return fs::path(std::u8string(argument.begin(), argument.end()));
-}
-
 std::size_t EditDistance(std::string_view a, std::string_view b) {
     std::vector<std::size_t> row(b.size() + 1);
     std::iota(row.begin(), row.end(), 0);
@@ -157,8 +152,7 @@ void SuggestCommand(const CommandLine& line) {
     if (line.command != "build" || line.operands.empty()) return;
     const std::string& word = line.operands.front();
     std::error_code error;
-    if (word.find_first_of("./\\") != std::string::npos ||
-        fs::exists(PathFromArgument(word), error)) {
+    if (word.find_first_of("./\\") != std::string::npos || fs::exists(PathFromUtf8(word), error)) {
         return;
     }
     std::string closest;
@@ -174,16 +168,17 @@ void SuggestCommand(const CommandLine& line) {
     }
 }
 
+// Operands are UTF-8: ormel-pray's main makes them so on Windows.
 void Build(const CommandLine& line, std::ostream& err) {
-    const fs::path document = PathFromArgument(line.operands[0]);
+    const fs::path document = PathFromUtf8(line.operands[0]);
     const fs::path output =
-        line.output ? PathFromArgument(*line.output) : document.stem().concat(".agent");
+        line.output ? PathFromUtf8(*line.output) : document.stem().concat(".agent");
     const Source source = BuildPackage(document, output, line.level);
     for (const SourceWarning& warning : source.warnings) err << source.Describe(warning) << "\n";
 }
 
 void List(const CommandLine& line, std::ostream& out, std::ostream& err) {
-    const fs::path package = PathFromArgument(line.operands[0]);
+    const fs::path package = PathFromUtf8(line.operands[0]);
     std::ifstream in = OpenToRead(package, "cannot open the package", line.operands[0]);
     for (const std::string& warning : ListPackage(in, line.operands[0], out)) {
         err << warning << "\n";
@@ -191,8 +186,8 @@ void List(const CommandLine& line, std::ostream& out, std::ostream& err) {
 }
 
 void Unpack(const CommandLine& line, std::ostream& err) {
-    const fs::path package = PathFromArgument(line.operands[0]);
-    const fs::path folder = line.operands.size() == 2 ? PathFromArgument(line.operands[1])
+    const fs::path package = PathFromUtf8(line.operands[0]);
+    const fs::path folder = line.operands.size() == 2 ? PathFromUtf8(line.operands[1])
                                                       : fs::current_path() / package.stem();
     for (const std::string& warning : UnpackPackage(package, folder, line.force)) {
         err << warning << "\n";
