@@ -38,6 +38,12 @@ inline constexpr std::array<std::string_view, 2> kImageExtensionEntries{".c16", 
 inline constexpr std::array<std::string_view, 14> kBioenergyEntries{
     "10", "20", "30", "40", "50", "60", "70", "80", "90", "100", "200", "300", "400", "500"};
 
+// The agent block's kinds: AGNT for the game's first edition, DSAG for its
+// later one, which has no bio-energy value.
+inline constexpr std::string_view kAgntBlock = "AGNT";
+inline constexpr std::string_view kDsagBlock = "DSAG";
+inline constexpr std::array<std::string_view, 2> kAgentBlockEntries{kAgntBlock, kDsagBlock};
+
 // The script extension is fixed; the form only displays it.
 inline constexpr std::string_view kCosExt = ".cos";
 
@@ -54,6 +60,9 @@ struct FormDefaults {
     std::string_view animation;
     std::string_view bioenergy;
     std::string_view remove_script;
+    std::string_view block;
+    std::string_view description;
+    std::string_view first_image;
 };
 
 inline constexpr FormDefaults kFormDefaults{
@@ -66,6 +75,9 @@ inline constexpr FormDefaults kFormDefaults{
     .animation = "0",
     .bioenergy = "0",
     .remove_script = "enum CLASS kill targ next",
+    .block = kAgntBlock,
+    .description = "",
+    .first_image = "",
 };
 
 inline constexpr std::array<CheckValue, kSlotCount> kSlotCheckedAtStart{
@@ -114,6 +126,12 @@ class AgentDescription {
     virtual std::string Animation() const = 0;
     virtual std::string Bioenergy() const = 0;
     virtual std::string Remove_Script() const = 0;
+    // The agent block's kind: "AGNT" or "DSAG".
+    virtual std::string Block() const = 0;
+    // "Agent Description"; written only when not empty.
+    virtual std::string Description() const = 0;
+    // "Agent Sprite First Image", a whole number; written only when not empty.
+    virtual std::string First_Image() const = 0;
 };
 
 }  // namespace ormel

@@ -145,4 +145,8 @@ AgentOpening OpenAgent(const std::string& path, const std::string& program_folde
     }
 }
 
+void BringFiles(const AgentOpening&, const std::string&) {
+    throw std::logic_error("bringing an agent's files is not built yet");
+}
+
 }  // namespace ormel

@@ -35,6 +35,18 @@ struct OpenedAgent {
     std::string animation;
     std::string bioenergy;
     std::string remove_script;
+    std::string block{kFormDefaults.block};
+    std::string description;
+    std::string first_image;
+};
+
+// A file that Compile will read from the agent folder, which the folder lacks
+// and the opened package holds (or which lies beside the opened document).
+struct FileToBring {
+    // Its name in the agent folder (UTF-8), made safe for a file name as
+    // unpacking makes it.
+    std::string name;
+    std::string bytes;
 };
 
 struct AgentOpening {
@@ -48,6 +60,15 @@ struct AgentOpening {
     // The package keeps the script's bytes, not its name, and no ".cos" file
     // of the agent folder holds these bytes: the script box stays empty.
     bool script_unknown = false;
+    // What opening can put into the agent folder: all of it or nothing. The
+    // package's script comes as a .cos file.
+    std::vector<FileToBring> to_bring;
+    // Files of the agent folder that differ from the file of the same name
+    // that would be brought; while there is one, nothing is brought.
+    std::vector<std::string> differing;
+    // The script box's text once to_bring is written (the .cos file's name
+    // without its extension); empty when the script is not among them.
+    std::string brought_cos_file;
 };
 
 // Opens path (UTF-8): a package unless it ends in ".txt". program_folder is
@@ -55,6 +76,12 @@ struct AgentOpening {
 // is looked for when a package is opened. Never throws for a bad file: a file
 // that cannot be read is refused with the reason.
 AgentOpening OpenAgent(const std::string& path, const std::string& program_folder);
+
+// Writes every file of opening.to_bring into {program_folder}/{name}/,
+// making the folder if needed: all or nothing. Refuses (throws, naming the
+// file and the reason) when opening.differing is not empty or a file cannot
+// be written, and then leaves the folder as it was.
+void BringFiles(const AgentOpening& opening, const std::string& program_folder);
 
 // The file extensions that OpenAgent reads as packages.
 inline constexpr std::array<std::string_view, 2> kPackageExtensions{".agent", ".agents"};

@@ -50,6 +50,9 @@ class OpenedDescription final : public AgentDescription {
     std::string Animation() const override { return agent_.animation; }
     std::string Bioenergy() const override { return agent_.bioenergy; }
     std::string Remove_Script() const override { return agent_.remove_script; }
+    std::string Block() const override { return agent_.block; }
+    std::string Description() const override { return agent_.description; }
+    std::string First_Image() const override { return agent_.first_image; }
 
   private:
     const OpenedAgent& agent_;

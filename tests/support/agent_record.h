@@ -36,6 +36,9 @@ class AgentRecord : public AgentDescription {
     std::string animation{kFormDefaults.animation};
     std::string bioenergy{kFormDefaults.bioenergy};
     std::string remove_script{kFormDefaults.remove_script};
+    std::string block{kFormDefaults.block};
+    std::string description;
+    std::string first_image;
 
     // Slot n checked with the file and extension. An extension of the list
     // comes with the entry's category code, as when picked; any other reads
@@ -53,6 +56,9 @@ class AgentRecord : public AgentDescription {
     std::string Animation() const override { return animation; }
     std::string Bioenergy() const override { return bioenergy; }
     std::string Remove_Script() const override { return remove_script; }
+    std::string Block() const override { return block; }
+    std::string Description() const override { return description; }
+    std::string First_Image() const override { return first_image; }
 };
 
 // The worked example: agent Lantern with slots 2 and 5 used.

@@ -92,7 +92,7 @@ class WindowsTest : public WindowTest {
     // captions; the focus from the strip; every text fitting its room.
     void controls_as_designed() {
         ShownMainWindow window;
-        CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(209, 370));
+        CheckFixedFrame(*window.get(), "Ormel Compiler", QSize(418, 370));
         QCOMPARE(window->windowType(), Qt::Window);  // a normal window: in the task bar
         for (const int size : {16, 24, 32, 48, 64, 128, 256})
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));

@@ -256,8 +256,9 @@ void frmAW::CreateControls() {
             control->installEventFilter(this);
         }
     }
-    frame->setMouseTracking(true);
-    frame->installEventFilter(this);
+    QWidget* form_frame = Find<QWidget>("frEdit");
+    form_frame->setMouseTracking(true);
+    form_frame->installEventFilter(this);
     for (const ControlDesign& design : ControlTable()) {
         if (!design.buddy.isEmpty())
             Find<QLabel>(design.name)->setBuddy(Find<QWidget>(design.buddy));
@@ -325,6 +326,16 @@ std::string frmAW::Bioenergy() const {
 }
 std::string frmAW::Remove_Script() const {
     return ToUtf8(field_Remove_Script_->text());
+}
+// The form has no controls for these yet: a fresh form's values.
+std::string frmAW::Block() const {
+    return std::string(kFormDefaults.block);
+}
+std::string frmAW::Description() const {
+    return std::string(kFormDefaults.description);
+}
+std::string frmAW::First_Image() const {
+    return std::string(kFormDefaults.first_image);
 }
 
 void frmAW::SetCompileTimerInterval(int ms) {

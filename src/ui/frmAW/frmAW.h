@@ -56,6 +56,9 @@ class frmAW : public QWidget, public AgentDescription {
     std::string Animation() const override;
     std::string Bioenergy() const override;
     std::string Remove_Script() const override;
+    std::string Block() const override;
+    std::string Description() const override;
+    std::string First_Image() const override;
 
     // tmrCompileIt: a positive interval arms it, 0 stops it.
     void SetCompileTimerInterval(int ms);

@@ -94,7 +94,7 @@ std::vector<ControlDesign> ControlTable() {
          .accessible_name = "Commands", .description = "New, Compile and Help for your agent."},
         {.name = "frEdit", .kind = Kind::Frame, .placement = window, .rect = {0, 480, 3135, 4695}, .tab_index = 1, .text = kUntitledCaption,
          .description = "The agent you are making, and its package's name."},
-        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, 3135, 360}, .tab_index = 0, .text = kWelcomeHint,
+        {.name = "statBar", .kind = Kind::StatusBar, .placement = window, .rect = {0, 5190, kClientWidth, 360}, .tab_index = 0, .text = kWelcomeHint,
          .accessible_name = "Hint line", .description = "A hint for the field you point at or move to."},
         {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:", .buddy = "field_Name"},
         {.name = "field_Name", .kind = Kind::TextBox, .rect = {720, 240, 2295, 285}, .tab_index = 27, .text = FromView(d.name),
@@ -148,6 +148,9 @@ std::vector<ControlDesign> ControlTable() {
         {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:", .buddy = "field_Remove_Script"},
         {.name = "field_Remove_Script", .kind = Kind::TextBox, .rect = {120, 4320, 2895, 285}, .tab_index = 9,
          .text = FromView(d.remove_script), .hint = "A script to remove your agent.", .accessible_name = "Remove Script"},
+        // The controls after this frame lie in it.
+        {.name = "frShow", .kind = Kind::Frame, .placement = window, .rect = {kFormWidth, 480, kFormWidth, 4695}, .tab_index = 34,
+         .text = "In the game", .description = "What the game reads and shows of your agent."},
     };
     // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());

@@ -16,8 +16,10 @@ class QWidget;
 
 namespace ormel::ui::frmAW_design {
 
-// The client area, in twips.
-constexpr int kClientWidth = 3135;
+// The client area, in twips: the designed form on the left, and beside it a
+// second frame of the same size for what the game shows of the agent.
+constexpr int kFormWidth = 3135;
+constexpr int kClientWidth = 2 * kFormWidth;
 constexpr int kClientHeight = 5550;
 
 inline const QString kUntitledCaption = QStringLiteral("untitled.agent");

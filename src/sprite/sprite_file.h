@@ -1,0 +1,65 @@
+// The game's sprite files (.c16 run-length compressed, .s16 plain): a
+// numbered list of 16-bit images. Opening reads the header only; each image
+// is read from the file when asked for, so that time and memory follow the
+// images shown, not the size of the file.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace ormel::sprite {
+
+enum class Compression { Plain, RunLength };  // .s16, .c16
+enum class PixelFormat { Rgb555, Rgb565 };
+
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+};
+
+// One decoded image: width × height pixels, row by row from the top, each
+// 0xAARRGGBB with alpha 0 for a transparent pixel and 255 otherwise.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+};
+
+// A damaged or hostile file: what is wrong, naming the image (from 0), the
+// line and the byte offset where that applies.
+class SpriteError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class SpriteFile {
+  public:
+    // Reads and checks the header of the file at path. Throws SpriteError
+    // for a damaged file, or one that cannot be read (with the system's
+    // reason).
+    static SpriteFile Open(const std::filesystem::path& path);
+
+    Compression Kind() const;
+    PixelFormat Format() const;
+    int Count() const;
+    // Image index, 0 to Count() - 1; throws std::out_of_range past them.
+    ImageSize Size(int index) const;
+    // Reads and decodes one image. Throws SpriteError for a damaged image,
+    // std::out_of_range for an index past the images.
+    Image Read(int index) const;
+
+    SpriteFile(SpriteFile&&) noexcept;
+    SpriteFile& operator=(SpriteFile&&) noexcept;
+    ~SpriteFile();
+
+  private:
+    struct State;
+    explicit SpriteFile(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace ormel::sprite
