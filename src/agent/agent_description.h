@@ -40,9 +40,7 @@ inline constexpr std::array<std::string_view, 14> kBioenergyEntries{
 
 // The agent block's kinds: AGNT for the game's first edition, DSAG for its
 // later one, which has no bio-energy value.
-inline constexpr std::string_view kAgntBlock = "AGNT";
-inline constexpr std::string_view kDsagBlock = "DSAG";
-inline constexpr std::array<std::string_view, 2> kAgentBlockEntries{kAgntBlock, kDsagBlock};
+inline constexpr std::array<std::string_view, 2> kAgentBlockEntries{"AGNT", "DSAG"};
 
 // The script extension is fixed; the form only displays it.
 inline constexpr std::string_view kCosExt = ".cos";
@@ -75,7 +73,7 @@ inline constexpr FormDefaults kFormDefaults{
     .animation = "0",
     .bioenergy = "0",
     .remove_script = "enum CLASS kill targ next",
-    .block = kAgntBlock,
+    .block = kAgentBlockEntries[0],
     .description = "",
     .first_image = "",
 };

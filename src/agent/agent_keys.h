@@ -9,9 +9,13 @@ namespace ormel::agent_keys {
 
 inline constexpr std::string_view kLanguage = "en-GB";
 inline constexpr std::string_view kAgentBlock = "AGNT";
+// The agent block of the game's later edition.
+inline constexpr std::string_view kDsagBlock = "DSAG";
 inline constexpr std::string_view kFileBlock = "FILE";
 
 inline constexpr std::string_view kAgentType = "Agent Type";
+inline constexpr std::string_view kDescription = "Agent Description";
+inline constexpr std::string_view kFirstImage = "Agent Sprite First Image";
 inline constexpr std::string_view kDependencyCount = "Dependency Count";
 // Followed by the dependency's running number.
 inline constexpr std::string_view kDependency = "Dependency ";

@@ -34,11 +34,23 @@ void WritePraySource(const AgentDescription& description, TextLineSink& sink) {
         }
     };
 
+    // The later edition's block has no bio-energy value and leaves out the
+    // lines whose value is empty; the first edition's writes every line.
+    const std::string block = description.Block();
+    const bool later_edition = block == kDsagBlock;
+    auto optional_line = [&](bool empty, const std::string& text) {
+        if (!(later_edition && empty)) line(text);
+    };
+
     line(Quoted(kLanguage));
     line("");
-    line("group " + std::string(kAgentBlock) + " " + Quoted(description.Name()));
+    line("group " + block + " " + Quoted(description.Name()));
     line("");
     line(Quoted(kAgentType) + " 0");
+    if (const std::string text = description.Description(); !text.empty())
+        line(Quoted(kDescription) + " " + Quoted(text));
+    if (const std::string number = description.First_Image(); !number.empty())
+        line(Quoted(kFirstImage) + " " + number);
     line("");
 
     // The running number of the used slots; restarted for each counted pass
@@ -69,14 +81,21 @@ void WritePraySource(const AgentDescription& description, TextLineSink& sink) {
     line(Quoted(kScript) + " @ " + Quoted(description.COS_File() + ".cos"));
     line("");
     const std::string image = description.Image();
-    line(Quoted(kAnimationFile) + " " + Quoted(image + description.Image_Ext()));
-    line(Quoted(kGallery) + " " + Quoted(image));
-    line(Quoted(kAnimationString) + " " + Quoted(description.Animation()));
+    optional_line(image.empty(),
+                  Quoted(kAnimationFile) + " " + Quoted(image + description.Image_Ext()));
+    optional_line(image.empty(), Quoted(kGallery) + " " + Quoted(image));
+    const std::string animation = description.Animation();
+    optional_line(animation.empty(), Quoted(kAnimationString) + " " + Quoted(animation));
     line("");
-    line(Quoted(kBioenergy) + " " + description.Bioenergy());
-    line("");
-    line(Quoted(kRemoveScript) + " " + Quoted(description.Remove_Script()));
-    line("");
+    if (!later_edition) {
+        line(Quoted(kBioenergy) + " " + description.Bioenergy());
+        line("");
+    }
+    const std::string remove = description.Remove_Script();
+    if (!(later_edition && remove.empty())) {
+        line(Quoted(kRemoveScript) + " " + Quoted(remove));
+        line("");
+    }
 
     forEachUsedSlot([&](const FileSlot& slot) {
         const std::string file = SlotFileName(slot);
