@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
 #include "support/temp_folder.h"
 
 namespace ormel::test {
@@ -25,7 +26,7 @@ std::string Opened(const AgentOpening& opening) {
             "\" animation \"" + agent.animation + "\" bioenergy \"" + agent.bioenergy +
             "\" remove \"" + agent.remove_script + "\"\nmissing:";
     for (std::string file : opening.missing)
-        text += " " + file.replace(file.find(fs::path::preferred_separator), 1, "/");
+        text += " " + file.replace(file.find(kPathSeparator), 1, "/");
     text += "\nbring:";
     for (const FileToBring& file : opening.to_bring)
         text += " " + file.name + " (" + std::to_string(file.bytes.size()) + ")";
