@@ -96,6 +96,28 @@ class AgentTags {
         return nullptr;
     }
 
+    bool Has(std::string_view key) const {
+        return HasInteger(key) || std::any_of(block_.strings.begin(), block_.strings.end(),
+                                              [&](const auto& tag) { return tag.key == key; });
+    }
+
+    // A tag that the form leaves out when its value is empty: absent, it is
+    // the empty text.
+    std::optional<std::string> OptionalText(std::string_view key) {
+        known_.emplace(key);
+        if (!Has(key)) return std::string();
+        return Text(key);
+    }
+
+    // A key asked for, though its tag is taken apart elsewhere.
+    void Know(std::string_view key) { known_.emplace(key); }
+
+    // A tag the form never writes in this block, with the reason.
+    void Refuse(std::string_view key, const std::string& why) {
+        known_.emplace(key);
+        if (Has(key)) refusal_.push_back("the tag " + Shown(key) + " " + why);
+    }
+
     // A string tag as the text the form shows.
     std::optional<std::string> Text(std::string_view key) {
         const StringTagSource* tag = String(key);
@@ -134,11 +156,8 @@ class AgentTags {
 
   private:
     void Absent(std::string_view key, const std::string& other_kind) {
-        const bool integer = HasInteger(key);
-        const bool string = std::any_of(block_.strings.begin(), block_.strings.end(),
-                                        [&](const auto& tag) { return tag.key == key; });
         refusal_.push_back("the tag " + Shown(key) +
-                           (integer || string ? " is " + other_kind : " is missing"));
+                           (Has(key) ? " is " + other_kind : " is missing"));
     }
 
     const BlockSource& block_;
@@ -166,35 +185,52 @@ class Mapping {
         if (const auto type = tags.Integer(kAgentType); type && *type != 0)
             refusal.push_back("the tag " + Shown(kAgentType) + " is " + std::to_string(*type) +
                               "; the form writes 0");
+        if (auto text = tags.OptionalText(kDescription)) agent.description = *text;
+        if (tags.Has(kFirstImage))
+            if (const auto number = tags.Integer(kFirstImage))
+                agent.first_image = std::to_string(*number);
         const std::int64_t count = Dependencies(tags);
         const std::int64_t scripts = Script(tags);
-        Image(tags);
-        if (auto text = tags.Text(kAnimationString)) agent.animation = *text;
-        Bioenergy(tags);
-        if (auto text = tags.Text(kRemoveScript)) agent.remove_script = *text;
+        // The later edition's block leaves out the lines whose value is
+        // empty, and has no bio-energy; the first edition's has every line.
+        const bool later = agent.block == kDsagBlock;
+        Image(tags, later);
+        auto text = [&](std::string_view key) {
+            return later ? tags.OptionalText(key) : tags.Text(key);
+        };
+        if (auto animation = text(kAnimationString)) agent.animation = *animation;
+        if (auto remove = text(kRemoveScript)) agent.remove_script = *remove;
+        if (later) {
+            agent.bioenergy.clear();
+            tags.Refuse(kBioenergy, "is not one the form writes in a DSAG block, only in AGNT");
+        } else {
+            Bioenergy(tags);
+        }
         tags.RefuseTheRest(count, scripts);
         Files();
     }
 
   private:
+    // The one agent block, of either edition, wherever it stands.
     const BlockSource* FindAgent() {
         const BlockSource* agent_block = nullptr;
         for (const BlockSource& block : blocks_) {
-            const bool agent_kind = block.is_group && block.type == kAgentBlock;
+            const bool agent_kind =
+                block.is_group && std::find(kAgentBlockEntries.begin(), kAgentBlockEntries.end(),
+                                            block.type) != kAgentBlockEntries.end();
             const bool file_kind = !block.is_group && block.type == kFileBlock;
             if (!agent_kind && !file_kind) {
                 refusal.push_back(Described(block) +
-                                  " is another kind of block than an agent (AGNT) or a file "
-                                  "(FILE)");
+                                  " is another kind of block than an agent (AGNT, DSAG) or a "
+                                  "file (FILE)");
             } else if (agent_kind && agent_block) {
                 refusal.push_back(Described(block) + " is a second agent; the form holds one");
             } else if (agent_kind) {
                 agent_block = &block;
+                agent.block = block.type;
             }
         }
-        if (!agent_block) refusal.push_back("there is no agent (AGNT) block");
-        if (agent_block && agent_block != &blocks_.front())
-            refusal.push_back("the agent is not the first block; the form writes it first");
+        if (!agent_block) refusal.push_back("there is no agent (AGNT or DSAG) block");
         return agent_block;
     }
 
@@ -289,8 +325,24 @@ class Mapping {
     }
 
     // The form writes the image's name in the gallery and, followed by its
-    // extension, in the animation file.
-    void Image(AgentTags& tags) {
+    // extension, in the animation file. A DSAG block without either line has
+    // no image; the extension stays the form's first.
+    void Image(AgentTags& tags, bool later) {
+        const bool has_file = tags.Has(kAnimationFile), has_gallery = tags.Has(kGallery);
+        if (later && !has_file && !has_gallery) {
+            agent.image.clear();
+            agent.image_ext = kFormDefaults.image_ext;
+            return;
+        }
+        if (later && has_file != has_gallery) {
+            const std::string_view given = has_file ? kAnimationFile : kGallery;
+            const std::string_view lacking = has_file ? kGallery : kAnimationFile;
+            tags.Know(given);
+            tags.Know(lacking);
+            refusal.push_back("the tag " + Shown(given) + " comes without " + Shown(lacking) +
+                              "; the form writes both or neither");
+            return;
+        }
         const StringTagSource* file = tags.String(kAnimationFile);
         const StringTagSource* gallery = tags.String(kGallery);
         if (!file || !gallery) return;
@@ -323,7 +375,7 @@ class Mapping {
         }
     }
 
-    // Each used file row adds its file, in the order of the dependencies.
+    // Each used file row adds its file; the files may stand in any order.
     void Files() {
         std::vector<std::string> files;
         for (const BlockSource& block : blocks_) {
@@ -341,21 +393,16 @@ class Mapping {
         auto holds = [](const std::vector<std::string>& names, const std::string& name) {
             return std::find(names.begin(), names.end(), name) != names.end();
         };
-        bool unmatched = false;
         for (const std::string& name : dependencies) {
             if (holds(files, name)) continue;
-            unmatched = true;
             refusal.push_back("the dependency " + Shown(name) +
                               " comes without its file; each file row adds its file");
         }
         for (const std::string& name : files) {
             if (holds(dependencies, name)) continue;
-            unmatched = true;
             refusal.push_back("the file " + Shown(name) +
                               " is no dependency of the agent; each file row makes its file one");
         }
-        if (!unmatched && files != dependencies)
-            refusal.push_back("the files stand in another order than the dependencies");
     }
 
     const std::vector<BlockSource>& blocks_;

@@ -1,7 +1,8 @@
 // The document writer run backwards: the blocks of a package or a source
 // document, as the source parser gives them, to the values the form holds,
 // or the lines of what does not fit. What it accepts, written again, reads
-// back as the same blocks and tags, in order.
+// back as the same blocks and tags; the order of the blocks and of the tags
+// in a block is free, and the form writes its own.
 #pragma once
 
 #include <string>

@@ -1,10 +1,11 @@
-// Brings an agent back into the form: a package ({name}.agent, .agents) or a
-// source document ({name}.txt) read through the package library and mapped to
-// the values the form holds, as the author would have typed and picked them.
-// The mapping is the exact inverse of the document writer: what it gives,
-// written and built again, makes the same blocks, tags and file data. Anything
-// the form cannot hold refuses the whole file, one line for each thing that
-// does not fit. Opening reads; it writes no file.
+// Brings an agent back into the form: a package or a source document, with
+// either edition's agent block (AGNT, DSAG), read through the package library
+// and mapped to the values the form holds, as the author would have typed and
+// picked them. The mapping is the exact inverse of the document writer: what
+// it gives, written and built again, makes the same blocks, tags and file
+// data, in whatever order they were given. Anything the form cannot hold
+// refuses the whole file, one line for each thing that does not fit. Opening
+// reads; it writes no file: what the agent folder lacks, BringFiles writes.
 #pragma once
 
 #include <array>
@@ -63,27 +64,35 @@ struct AgentOpening {
     // What opening can put into the agent folder: all of it or nothing. The
     // package's script comes as a .cos file.
     std::vector<FileToBring> to_bring;
-    // Files of the agent folder that differ from the file of the same name
-    // that would be brought; while there is one, nothing is brought.
+    // Files of the agent folder, as "{name}/{file}", that differ from the
+    // file of the same name that would be brought; while there is one,
+    // nothing is brought (to_bring still lists the others).
     std::vector<std::string> differing;
     // The script box's text once to_bring is written (the .cos file's name
     // without its extension); empty when the script is not among them.
     std::string brought_cos_file;
 };
 
-// Opens path (UTF-8): a package unless it ends in ".txt". program_folder is
+// Opens path (UTF-8): a package when the file starts with "PRAY", otherwise
+// a source document, whatever its name (.txt, .ps, none). program_folder is
 // where Compile looks for the agent folder {name}, and where the script's name
-// is looked for when a package is opened. Never throws for a bad file: a file
-// that cannot be read is refused with the reason.
+// is looked for when a package is opened. Fills to_bring with the files that
+// folder lacks: a package's from its file blocks, its script (when no .cos
+// file of the folder holds it) under the name unpacking gives it; a
+// document's from beside it. Never throws for a bad file: a file that cannot
+// be read is refused with the reason.
 AgentOpening OpenAgent(const std::string& path, const std::string& program_folder);
 
 // Writes every file of opening.to_bring into {program_folder}/{name}/,
-// making the folder if needed: all or nothing. Refuses (throws, naming the
-// file and the reason) when opening.differing is not empty or a file cannot
-// be written, and then leaves the folder as it was.
+// making the folder if needed: all or nothing, each under a temporary name
+// until all are written. Refuses (throws pray::Error naming the file and the
+// system's reason) when opening.differing is not empty or a file cannot be
+// written, and then leaves the folder as it was. Nothing to bring writes
+// nothing.
 void BringFiles(const AgentOpening& opening, const std::string& program_folder);
 
-// The file extensions that OpenAgent reads as packages.
+// The file extensions that packages and documents usually have; OpenAgent
+// tells them apart by their first bytes, not by these.
 inline constexpr std::array<std::string_view, 2> kPackageExtensions{".agent", ".agents"};
 inline constexpr std::string_view kDocumentExtension = ".txt";
 

@@ -1,6 +1,7 @@
 #include "agent/agent_write_back.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "agent/agent_keys.h"
 #include "agent/pray_source_writer.h"
@@ -87,9 +88,20 @@ bool SameTags(const BlockSource& a, const BlockSource& b, bool compare_script) {
     return true;
 }
 
-// What the form writes for the values, read back, must be the blocks that
-// were opened: tag for tag, in order. The checks above explain every other
-// difference; what remains is the order of the tags.
+// Blocks in order of kind, type and name, and each block's tags in order of
+// key: the order in which a document or package gives them is free.
+std::vector<BlockSource> Ordered(std::vector<BlockSource> blocks) {
+    auto by_key = [](const auto& x, const auto& y) { return x.key < y.key; };
+    for (BlockSource& block : blocks) {
+        std::stable_sort(block.integers.begin(), block.integers.end(), by_key);
+        std::stable_sort(block.strings.begin(), block.strings.end(), by_key);
+    }
+    std::stable_sort(blocks.begin(), blocks.end(), [](const auto& x, const auto& y) {
+        return std::tie(y.is_group, x.type, x.name) < std::tie(x.is_group, y.type, y.name);
+    });
+    return blocks;
+}
+
 }  // namespace
 
 void CheckWritesTheSame(const OpenedAgent& agent, const std::vector<BlockSource>& blocks,
@@ -101,25 +113,13 @@ void CheckWritesTheSame(const OpenedAgent& agent, const std::vector<BlockSource>
         written = pray::ParseSource(text.text, "").blocks;
     } catch (const pray::Error&) {
     }
-    auto same = [&](const std::vector<BlockSource>& a, const std::vector<BlockSource>& b) {
-        return a.size() == b.size() &&
-               std::equal(a.begin(), a.end(), b.begin(),
-                          [&](const auto& x, const auto& y) { return SameTags(x, y, document); });
-    };
-    if (same(written, blocks)) return;
-    // In order of their keys, the same tags stand in another order.
-    auto sorted = [](std::vector<BlockSource> sorted_blocks) {
-        for (BlockSource& block : sorted_blocks) {
-            std::sort(block.integers.begin(), block.integers.end(),
-                      [](const auto& x, const auto& y) { return x.key < y.key; });
-            std::sort(block.strings.begin(), block.strings.end(),
-                      [](const auto& x, const auto& y) { return x.key < y.key; });
-        }
-        return sorted_blocks;
-    };
-    refusal.push_back(same(sorted(written), sorted(blocks))
-                          ? "the tags stand in another order than the form writes them"
-                          : "the form would write the agent's values otherwise");
+    const std::vector<BlockSource> opened = Ordered(blocks);
+    written = Ordered(std::move(written));
+    const bool same =
+        written.size() == opened.size() &&
+        std::equal(written.begin(), written.end(), opened.begin(),
+                   [&](const auto& x, const auto& y) { return SameTags(x, y, document); });
+    if (!same) refusal.push_back("the form would write the agent's values otherwise");
 }
 
 }  // namespace ormel

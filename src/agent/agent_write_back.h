@@ -1,6 +1,6 @@
 // Whether the form, filled with opened values, writes the blocks that were
 // opened: the writer is run on the values and its document read back, tag
-// for tag, in order.
+// for tag, in whatever order the blocks and tags were given.
 #pragma once
 
 #include <string>

@@ -123,6 +123,16 @@ std::string SafeFileName(std::string_view name_bytes) {
     return UnsafeFileNameReason(safe) ? "_" : safe;
 }
 
+std::string ScriptFileName(std::string_view block_name, int number,
+                           const std::function<bool(const std::string&)>& claim) {
+    std::string stem = SafeFileName(block_name);
+    if (number > 1) stem += " " + std::to_string(number);
+    std::string candidate = stem + ".cos";
+    for (int again = 2; !claim(candidate); ++again)
+        candidate = stem + "~" + std::to_string(again) + ".cos";
+    return candidate;
+}
+
 int CompareNamesAsWindows(const std::filesystem::path& a, const std::filesystem::path& b) {
 #ifdef _WIN32
     const std::wstring& x = a.native();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,14 @@ std::optional<std::string> UnsafeFileNameReason(std::string_view name_bytes);
 // becomes "_"; a device name gets "_" before it; an empty name is "_"; a
 // name too long for a file is cut. A usable name comes back unchanged.
 std::string SafeFileName(std::string_view name_bytes);
+
+// The .cos file that the script tag "Script {number}" of an agent block
+// named block_name goes into when unpacked, as bytes in the same code page:
+// the block's name made safe (SafeFileName), " {number}" after it from the
+// second script on, and ".cos". When claim (which takes the name when it is
+// free) refuses it, "~2", "~3"... go before the extension until one is free.
+std::string ScriptFileName(std::string_view block_name, int number,
+                           const std::function<bool(const std::string&)>& claim);
 
 // Compares two file names as Windows does: ordinal, ignoring case over all
 // of Unicode (each character's simple upper case). Less than, equal to or

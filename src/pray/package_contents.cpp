@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -101,6 +103,21 @@ void CheckKeysFitDocument(PackageReader& reader, const Tags& tags) {
     for (const auto& tag : tags.strings) check(tag.first);
 }
 
+// The number n of a script tag "Script n" of an agent block (AGNT, DSAG),
+// which unpacking writes into a file of its own so that it can be edited.
+std::optional<int> ScriptNumber(std::string_view block_type, std::string_view key) {
+    constexpr std::string_view kScriptKey = "Script ";
+    if ((block_type != "AGNT" && block_type != "DSAG") || !key.starts_with(kScriptKey))
+        return std::nullopt;
+    const std::string_view digits = key.substr(kScriptKey.size());
+    int number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.starts_with('0') ||
+        number < 1)
+        return std::nullopt;
+    return number;
+}
+
 struct WindowsNameOrder {
     bool operator()(const fs::path& a, const fs::path& b) const {
         return CompareNamesAsWindows(a, b) < 0;
@@ -122,27 +139,69 @@ class Unpacker {
         PackageReader reader(in, PathText(package_.filename()));
         const fs::path document_name = DocumentName(package_);
         taken_.insert(document_name);
-        std::string document = "\"en-GB\"" + std::string(kLineEnd);
+        pieces_.push_back("\"en-GB\"" + std::string(kLineEnd));
         int blocks = 0;
         while (reader.Next()) {
             ++blocks;
-            document += kLineEnd;
-            document +=
-                IsTagBlockType(reader.header().type) ? GroupLines(reader) : InlineLine(reader);
+            pieces_.back() += kLineEnd;
+            if (IsTagBlockType(reader.header().type)) {
+                GroupLines(reader);
+            } else {
+                pieces_.back() += InlineLine(reader);
+            }
         }
         if (blocks == 0) throw PackageError(PathText(package_.filename()) + ": it holds no blocks");
+        // Scripts are named last, so that a file block keeps its own name.
+        for (const Script& script : scripts_) WriteScript(script);
+        std::string document;
+        for (const std::string& piece : pieces_) document += piece;
         NewFile file(staging_ / document_name, PathText(shown_ / document_name));
         file.Write(document);
         file.Close();
     }
 
   private:
-    std::string GroupLines(PackageReader& reader) {
+    // A script tag of an agent block, written into a .cos file that the
+    // document names in the piece left for it.
+    struct Script {
+        std::size_t piece;
+        std::string block_name;
+        int number;
+        std::string key;
+        std::string bytes;
+    };
+
+    void GroupLines(PackageReader& reader) {
         const Tags tags = TagsOnce(reader, warnings_);
         CheckKeysFitDocument(reader, tags);
         const BlockHeader& header = reader.header();
-        return "group " + header.type + " " + QuoteSourceString(header.name) +
-               std::string(kLineEnd) + TagLines(tags, "", QuoteSourceString, kLineEnd);
+        std::string& lines = pieces_.back();
+        lines += "group " + header.type + " " + QuoteSourceString(header.name) +
+                 std::string(kLineEnd) +
+                 TagLines({tags.integers, {}}, "", QuoteSourceString, kLineEnd);
+        for (const auto& [key, value] : tags.strings) {
+            const std::optional<int> number = ScriptNumber(header.type, key);
+            if (!number) {
+                pieces_.back() +=
+                    QuoteSourceString(key) + " " + QuoteSourceString(value) + std::string(kLineEnd);
+                continue;
+            }
+            scripts_.push_back({pieces_.size(), header.name, *number, key, value});
+            pieces_.emplace_back();  // the script's line
+            pieces_.emplace_back();  // what follows it
+        }
+    }
+
+    void WriteScript(const Script& script) {
+        const std::string file_name = ScriptFileName(
+            script.block_name, script.number,
+            [&](const std::string& name) { return taken_.insert(PathFromNameBytes(name)).second; });
+        const fs::path name = PathFromNameBytes(file_name);
+        NewFile file(staging_ / name, PathText(shown_ / name));
+        file.Write(script.bytes);
+        file.Close();
+        pieces_[script.piece] = QuoteSourceString(script.key) + " @ " +
+                                QuoteSourceString(file_name) + std::string(kLineEnd);
     }
 
     std::string InlineLine(PackageReader& reader) {
@@ -171,6 +230,9 @@ class Unpacker {
     fs::path shown_;
     std::set<fs::path, WindowsNameOrder> taken_;
     std::vector<std::string> warnings_;
+    // The document, in pieces around the scripts' lines.
+    std::vector<std::string> pieces_;
+    std::vector<Script> scripts_;
 };
 
 // A folder, device, FIFO or socket (or a link to one) where a file is to go

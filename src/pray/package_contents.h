@@ -23,7 +23,10 @@ std::vector<std::string> ListPackage(std::istream& in, const std::string& packag
 // no plain file name leaves nothing behind. A block whose name is no plain
 // file name is written under SafeFileName's, which the document names beside
 // the block's own; names that Windows would take for one (ignoring case) get
-// ~2, ~3 added. A key given again with the same value is written once, with
+// ~2, ~3 added. Each script tag ("Script 1", "Script 2"...) of an agent
+// block (AGNT, DSAG) goes into a .cos file of its own (ScriptFileName), named
+// after the files' names are taken, which the document names with "@", so
+// that the script can be edited. A key given again with the same value is written once, with
 // another value it is an error. With force, every file in the way is checked
 // before the first is replaced: all are replaced, or none. Returns the
 // warnings, a line each; throws Error.

@@ -16,7 +16,8 @@ namespace {
 // packages/round-trip/R.txt holds every awkward value: quotes, backslashes,
 // line breaks, the integer range's ends, non-ASCII and control bytes, names
 // that differ only in case or match the document's, raw blocks of other types,
-// a group of a raw type, empty data. Without -o and FOLDER both land in the
+// agents' scripts (unpacked into .cos files, one named as a file block), a
+// group of a raw type, empty data. Without -o and FOLDER both land in the
 // current folder; an older package is replaced, a folder written into with --force.
 TEST(PrayPackages, UnpackThenBuildGivesTheSameBlocks) {
     TempFolder folder;
