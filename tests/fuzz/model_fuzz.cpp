@@ -104,8 +104,8 @@ const QStringList kFields = [] {
              << "field_Description"
              << "field_First_Image";
 }();
-constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8, kBioenergy = 17, kBlock = 19,
-              kFirstImage = 21;
+constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8, kImage = 14, kImageExt = 15,
+              kBioenergy = 17, kBlock = 19, kFirstImage = 21;
 
 // What the author types: odd texts, and the names of the agents on disk. The
 // names that the build refuses (leading out of a folder, outside the code
@@ -516,7 +516,8 @@ class Sequence {
     // block. A form that cannot build is left alone.
     void Reopen(bool document) {
         TempFolder other;
-        if (window_->Name().empty()) return;  // refused by the build
+        if (window_->Name().empty() || !FirstImageBuilds(window_->First_Image()))
+            return;  // refused by the build
         const fs::path agent = other.path() / FromUtf8(window_->Name()), doc = agent / "a.txt";
         auto build = [&](const fs::path& package) {
             try {
@@ -539,6 +540,11 @@ class Sequence {
         window_->SetMessagePresenter([&](QWidget*, const QString& text, const QString& more) {
             shown += (text + more).toStdString();
         });
+        // The agent folder holds every file: nothing is offered to bring.
+        window_->SetQuestionPresenter([&](QWidget*, const QString& text, const QString& more) {
+            shown += (text + more).toStdString();
+            return false;
+        });
         window_->OpenAgentFile(
             QString::fromStdString(ToUtf8(document ? doc : other.path() / "1.agent")));
         Expect(shown.empty() && build(other.path() / "2.agent") &&
@@ -558,6 +564,13 @@ class Sequence {
             opened.chosen[size_t(kExt1 + used++)] = form_.chosen[size_t(kExt1 + s)];
         }
         opened.chosen[15] = opened.chosen[17] = -1;
+        // A first image reads back as the number it is; the later edition's
+        // block has no bio-energy, and without an image no image type.
+        if (!opened.text[kFirstImage].isEmpty())
+            opened.text[kFirstImage] = QString::number(opened.text[kFirstImage].toLongLong());
+        if (opened.text[kBlock] == kDsag) opened.text[kBioenergy] = "";
+        if (opened.text[kBlock] == kDsag && opened.text[kImage].isEmpty())
+            opened.text[kImageExt] = ".c16";
         opened.caption = opened.text[kName] + ".agent - Compile";
         form_ = opened;
         window_->SetMessagePresenter([](QWidget* owner, const QString& text, const QString& more) {
