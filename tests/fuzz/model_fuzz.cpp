@@ -747,6 +747,9 @@ std::vector<Action> Shrink(uint64_t seed, std::vector<Action> actions) {
 const char* const kRegressions[] = {
     "18:T0.6",      // a 100 KiB name was cut at 32767 characters
     "7:M0.0 O0.0",  // the start-up form: the empty name's document
+    // A later-edition agent with a description, a first image and every
+    // line it may leave out left out, reopened from its package and document.
+    "5:F0.0 P19.1 T20.7 T21.13 T14.0 T16.0 T18.0 R0.0 R1.0",
 };
 
 bool Replay(const std::string& text) {

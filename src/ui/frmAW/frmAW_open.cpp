@@ -107,7 +107,6 @@ void frmAW::OpenAgentFile(const QString& path) {
 // of them or none. A file there that differs is never replaced, so then it
 // only says so. True when the files were brought.
 bool frmAW::OfferToBring(const AgentOpening& opening, const QString& file) {
-    if (opening.to_bring.empty()) return false;
     const QString folder = FromUtf8(opening.agent->name);
     if (!opening.differing.empty()) {
         message_presenter_(this,
@@ -118,6 +117,7 @@ bool frmAW::OfferToBring(const AgentOpening& opening, const QString& file) {
                            JoinLines(opening.differing));
         return false;
     }
+    if (opening.to_bring.empty()) return false;
     const QString question = QStringLiteral(
                                  "%1 is open. Put these files, which Compile needs, "
                                  "into the folder %2?")
