@@ -5,7 +5,9 @@
 // With the windows platform (ormel.exe's, under Wine) it takes each window
 // from the screen with its frame, so the caption shows as the author sees it.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
@@ -127,6 +129,11 @@ int main(int argc, char** argv) {
     opened->show();
     opened->OpenAgentFile("examples/Lantern/Lantern.txt");
     saved = Save(*opened, folder, "frmAW-opened.png") && saved;
+    // The same agent for the game's later edition: the bio-energy box disabled.
+    opened->findChild<QComboBox*>("field_Block")->setCurrentIndex(1);
+    opened->findChild<QLineEdit*>("field_Description")->setText("A lantern that glows at night.");
+    opened->findChild<QLineEdit*>("field_First_Image")->setText("0");
+    saved = Save(*opened, folder, "frmAW-dsag.png") && saved;
     opened->SetMessagePresenter([&](QWidget* owner, const QString& text, const QString& detail) {
         saved =
             SaveMessage(*owner, text.toStdString(), detail, folder, "message-open-refused.png") &&

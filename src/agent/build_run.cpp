@@ -1,6 +1,7 @@
 #include "agent/build_run.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -109,6 +110,8 @@ void RefuseValuesOutsideCodePage(const AgentDescription& description) {
         {"animation", description.Animation()},
         {"bio-energy value", description.Bioenergy()},
         {"remove script", description.Remove_Script()},
+        {"description", description.Description()},
+        {"first image", description.First_Image()},
     };
     for (const auto& [what, value] : values) RefuseCharacterOutsideCodePage(what, value);
     for (int n = 1; n <= kSlotCount; ++n) {
@@ -117,6 +120,20 @@ void RefuseValuesOutsideCodePage(const AgentDescription& description) {
         RefuseCharacterOutsideCodePage("file name in file row " + std::to_string(n),
                                        slot.File() + slot.File_Ext());
     }
+}
+
+// The first image is written bare, as a number: the builder takes a decimal
+// whole number, with an optional minus, in the 32-bit signed range.
+void RefuseFirstImageNotNumber(const std::string& first_image) {
+    if (first_image.empty()) return;
+    const std::string_view digits = std::string_view(first_image).substr(first_image[0] == '-');
+    const bool number =
+        !digits.empty() && digits.size() <= 10 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const long long value = number ? std::stoll(first_image) : 0;
+    if (!number || value < INT32_MIN || value > INT32_MAX)
+        throw BuildRefused("the first image \"" + first_image + "\" is not a whole number from " +
+                           std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX));
 }
 
 void AddDeletion(std::vector<std::string>& deletions, std::string path) {
@@ -132,6 +149,7 @@ BuildPlan PlanBuild(const AgentDescription& description, const std::string& prog
     RefuseEmptyName(plan.name);
     RefuseUnsafeName("agent name", plan.name);
     RefuseValuesOutsideCodePage(description);
+    RefuseFirstImageNotNumber(description.First_Image());
     const std::string agent_folder = JoinPath({program, plan.name});
     const std::string document_name = plan.name + std::string(kDocumentExt);
     plan.document = JoinPath({agent_folder, document_name});

@@ -1,5 +1,5 @@
 // The program's one kind of message: a modal box captioned "Vantrel" with no
-// icon and a single OK button.
+// icon and a single OK button; and its question, the same box with Yes and No.
 #pragma once
 
 #include <functional>
@@ -20,5 +20,13 @@ void ShowMessage(QWidget* parent, const QString& text, const QString& detail = {
 // test waits on a modal box.
 using MessagePresenter =
     std::function<void(QWidget* parent, const QString& text, const QString& detail)>;
+
+// Asks the question, with the detail beneath it, Yes the default button;
+// true when the author has pressed Yes.
+bool AskYesNo(QWidget* parent, const QString& text, const QString& detail = {});
+
+// How a window asks its questions; tests answer them instead.
+using QuestionPresenter =
+    std::function<bool(QWidget* parent, const QString& text, const QString& detail)>;
 
 }  // namespace ormel::ui

@@ -132,6 +132,7 @@ void Arrange(Bench& b, BuildCase& c) {
     for (const std::string& file : Split(c["write"])) WriteBytes(b.program / file, "stale");
     if (c.contains("name")) b.agent.name = c["name"];
     if (c.contains("script")) b.agent.cos_file = c["script"];
+    if (c.contains("first image")) b.agent.first_image = c["first image"];
     if (c.contains("bundled")) {
         fs::remove(b.program / "PRAY.exe");
         b.builder_folder = b.root.path() / "bundled";

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/agent_record.h"
@@ -75,6 +77,63 @@ TEST(PraySourceWriter, StopsAtTheCategoryOfAUsedSlotWithoutAChosenEntry) {
     const auto whole = Write(agent);
     EXPECT_EQ(whole[15], R"("Dependency Category 3" 1)");
     EXPECT_EQ(sink.lines, std::vector(whole.begin(), whole.begin() + 15));
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// Lantern changed, and its document with each text replaced by another: the
+// first edition's block writes every line, a description and a first image
+// come after the agent type, and the later edition's block leaves out the
+// bio-energy value and the lines whose value is empty.
+struct BlockCase {
+    const char* name;
+    std::function<void(AgentRecord&)> change;
+    std::vector<std::pair<std::string, std::string>> replaced;
+};
+
+TEST(PraySourceWriter, WritesTheBlocksLines) {
+    const std::string type = "\"Agent Type\" 0\n", bio = "\"Agent Bioenergy Value\" 20\n\n";
+    const std::string image =
+        "\"Agent Animation File\" \"lantern.c16\"\n"
+        "\"Agent Animation Gallery\" \"lantern\"\n";
+    const std::string animation = "\"Agent Animation String\" \"0\"\n";
+    const std::string remove = "\"Remove script\" \"enum CLASS kill targ next\"\n\n";
+    const auto dsag = [](AgentRecord& a) { a.block = "DSAG"; };
+    const BlockCase cases[] = {
+        {"AGNT, all empty",
+         [](AgentRecord& a) { a.image = a.animation = a.remove_script = ""; },
+         {{image, "\"Agent Animation File\" \".c16\"\n\"Agent Animation Gallery\" \"\"\n"},
+          {animation, "\"Agent Animation String\" \"\"\n"},
+          {remove, "\"Remove script\" \"\"\n\n"}}},
+        {"description",
+         [](AgentRecord& a) { a.description = "A \"lamp\""; },
+         {{type, type + "\"Agent Description\" \"A \"lamp\"\"\n"}}},
+        {"first image",
+         [](AgentRecord& a) { a.first_image = "12"; },
+         {{type, type + "\"Agent Sprite First Image\" 12\n"}}},
+        {"both",
+         [](AgentRecord& a) { a.description = "d", a.first_image = "-1"; },
+         {{type, type + "\"Agent Description\" \"d\"\n\"Agent Sprite First Image\" -1\n"}}},
+        {"DSAG", dsag, {{"AGNT", "DSAG"}, {bio, ""}}},
+        {"DSAG, all empty",
+         [&](AgentRecord& a) { dsag(a), a.image = a.animation = a.remove_script = ""; },
+         {{"AGNT", "DSAG"}, {bio, ""}, {image, ""}, {animation, ""}, {remove, ""}}},
+    };
+    for (const BlockCase& c : cases) {
+        AgentRecord agent = Lantern();
+        c.change(agent);
+        std::string expected = Joined(Write(Lantern()));
+        for (const auto& [from, to] : c.replaced) {
+            const std::size_t at = expected.find(from);
+            ASSERT_NE(at, std::string::npos) << c.name << ": " << from;
+            expected.replace(at, from.size(), to);
+        }
+        EXPECT_EQ(Joined(Write(agent)), expected) << c.name;
+    }
 }
 
 }  // namespace

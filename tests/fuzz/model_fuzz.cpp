@@ -6,6 +6,7 @@
 //
 //   model_fuzz [--sequences N] [--seed S] [--soak] [--replay "SEED:ACTIONS"]
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -98,19 +99,39 @@ const QStringList kFields = [] {
              << "field_Image_Ext"
              << "field_Animation"
              << "field_Bioenergy"
-             << "field_Remove_Script";
+             << "field_Remove_Script"
+             << "field_Block"
+             << "field_Description"
+             << "field_First_Image";
 }();
-constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8;
+constexpr int kName = 0, kScript = 1, kFile1 = 2, kExt1 = 8, kImage = 14, kImageExt = 15,
+              kBioenergy = 17, kBlock = 19, kFirstImage = 21;
 
 // What the author types: odd texts, and the names of the agents on disk. The
 // names that the build refuses (leading out of a folder, outside the code
 // page) are the core tests' cases.
 const QStringList kTexts = {
-    "",        "   ",     "\"q\"", "a.c16", "Öl Lamp", "Ünï", QString(100 * 1024, 'x'),
-    "Lantern", "lantern", "glow",  "20",    ".wav",    "öl"};
+    "",          "   ",     "\"q\"", "a.c16", "Öl Lamp", "Ünï", QString(100 * 1024, 'x'),
+    "Lantern",   "lantern", "glow",  "20",    ".wav",    "öl",  "-7",
+    "2147483648"};
 constexpr int kBigText = 6;
-// Per field (name, script, slot files): the texts that take a build further.
-const int kGoodTexts[3][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}};
+// Per field (name, script, slot files, first image): the texts that take a
+// build further.
+const int kGoodTexts[4][3] = {{7, 7, 4}, {8, 8, 12}, {8, 9, 12}, {0, 10, 13}};
+
+// The later edition's block, which has no bio-energy value.
+const QString kDsag = "DSAG";
+
+// The first image as the builder takes it: a 32-bit whole number, or none.
+bool FirstImageBuilds(const std::string& text) {
+    if (text.empty()) return true;
+    const size_t digits = text.starts_with('-') ? 1 : 0;
+    if (text.size() == digits || text.size() - digits > 10 ||
+        text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return false;
+    const long long value = std::stoll(text);
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
 // The two agents on disk, filled in as an author does (see Render); Fill 2
 // and 3 compile them at once.
 const char* const kFills[] = {"T0.7 T1.8 C0.0 K1.0 T3.8 P9.0 K4.0 T6.9 P12.2",
@@ -212,6 +233,7 @@ struct Form {
     void Reset() {
         text = QStringList(kFields.size());
         text[15] = ".c16", text[16] = "0", text[17] = "0", text[18] = "enum CLASS kill targ next";
+        text[kBlock] = "AGNT";
         chosen.assign(kFields.size(), -1);
         caption = "untitled.agent";
     }
@@ -248,7 +270,8 @@ Prediction Predict(const Form& form, const Disk& before, int order) {
     }
     copies.push_back({name + "/" + script, script});
     copies.push_back({document, name + ".txt"});
-    if (name.empty()) return p;  // refused before anything is written
+    // Refused before anything is written.
+    if (name.empty() || !FirstImageBuilds(form.Utf8(kFirstImage))) return p;
     for (const auto& copy : copies) p.touched.insert(copy.second);
     p.touched.insert({document, package});
     auto is = [&](const std::string& key, bool dir) {
@@ -374,11 +397,15 @@ class Sequence {
         Action x{Op(op)};
         if (x.op == Op::Type) {
             x.a = pick(int(kFields.size()));
-            const int kind = x.a == kName ? 0 : x.a == kScript ? 1 : x.a < kExt1 ? 2 : -1;
+            const int kind = x.a == kName         ? 0
+                             : x.a == kScript     ? 1
+                             : x.a < kExt1        ? 2
+                             : x.a == kFirstImage ? 3
+                                                  : -1;
             x.b = kind >= 0 && pick(2) ? kGoodTexts[kind][pick(3)] : pick(int(kTexts.size()));
             if (x.b == kBigText && pick(4)) x.b = 0;  // the big text is slow to lay out
         } else if (x.op == Op::Pick) {
-            x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9}[size_t(pick(8))];
+            x.a = kExt1 + std::array{0, 1, 2, 3, 4, 5, 7, 9, 11}[size_t(pick(9))];
             x.b = pick(14);
         } else if (x.op == Op::Builder) {
             x.a = pick(30) == 0 ? kHang : std::array{0, 0, 1, 2, 4}[size_t(pick(5))];
@@ -394,9 +421,12 @@ class Sequence {
         if (!Open() && x.op != Op::Answer && x.op != Op::Wait) return;
         const int f = x.a % int(kFields.size());
         auto* list = window_ ? window_->findChild<ui::EditableList*>(kFields[f]) : nullptr;
+        // The author cannot reach the bio-energy box while DSAG is chosen.
+        const bool disabled = f == kBioenergy && form_.text[kBlock] == kDsag;
         switch (x.op) {
             case Op::Type: {
                 QLineEdit* box = list ? list->lineEdit() : Find<QLineEdit>(kFields[f]);
+                if (!box || disabled) break;  // the block's list takes no typing
                 const QString& text = kTexts[x.b % kTexts.size()];
                 box->selectAll();
                 if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Delete);
@@ -411,14 +441,16 @@ class Sequence {
                 break;
             }
             case Op::Pick: {  // with the arrow keys, as the author picks
-                if (!list) break;
-                const int entry = x.b % list->count(), last = list->count() - 1;
+                auto* combo = window_->findChild<QComboBox*>(kFields[f]);
+                if (!combo || disabled) break;
+                const int entry = x.b % combo->count(), last = combo->count() - 1;
                 auto press = [&](bool down) {
-                    QTest::keyClick(list, down ? Qt::Key_Down : Qt::Key_Up);
+                    QTest::keyClick(combo, down ? Qt::Key_Down : Qt::Key_Up);
                 };
-                if (list->currentIndex() == entry) press(entry < last), press(entry == last);
-                while (list->currentIndex() != entry) press(list->currentIndex() < entry);
-                form_.text[f] = list->itemText(entry);
+                if (combo->currentIndex() == entry) press(entry < last), press(entry == last);
+                while (combo->currentIndex() != entry) press(combo->currentIndex() < entry);
+                form_.text[f] =
+                    f == kBlock ? combo->itemData(entry).toString() : combo->itemText(entry);
                 form_.chosen[size_t(f)] = entry;
                 break;
             }
@@ -484,7 +516,8 @@ class Sequence {
     // block. A form that cannot build is left alone.
     void Reopen(bool document) {
         TempFolder other;
-        if (window_->Name().empty()) return;  // refused by the build
+        if (window_->Name().empty() || !FirstImageBuilds(window_->First_Image()))
+            return;  // refused by the build
         const fs::path agent = other.path() / FromUtf8(window_->Name()), doc = agent / "a.txt";
         auto build = [&](const fs::path& package) {
             try {
@@ -507,6 +540,11 @@ class Sequence {
         window_->SetMessagePresenter([&](QWidget*, const QString& text, const QString& more) {
             shown += (text + more).toStdString();
         });
+        // The agent folder holds every file: nothing is offered to bring.
+        window_->SetQuestionPresenter([&](QWidget*, const QString& text, const QString& more) {
+            shown += (text + more).toStdString();
+            return false;
+        });
         window_->OpenAgentFile(
             QString::fromStdString(ToUtf8(document ? doc : other.path() / "1.agent")));
         Expect(shown.empty() && build(other.path() / "2.agent") &&
@@ -526,6 +564,13 @@ class Sequence {
             opened.chosen[size_t(kExt1 + used++)] = form_.chosen[size_t(kExt1 + s)];
         }
         opened.chosen[15] = opened.chosen[17] = -1;
+        // A first image reads back as the number it is; the later edition's
+        // block has no bio-energy, and without an image no image type.
+        if (!opened.text[kFirstImage].isEmpty())
+            opened.text[kFirstImage] = QString::number(opened.text[kFirstImage].toLongLong());
+        if (opened.text[kBlock] == kDsag) opened.text[kBioenergy] = "";
+        if (opened.text[kBlock] == kDsag && opened.text[kImage].isEmpty())
+            opened.text[kImageExt] = ".c16";
         opened.caption = opened.text[kName] + ".agent - Compile";
         form_ = opened;
         window_->SetMessagePresenter([](QWidget* owner, const QString& text, const QString& more) {
@@ -628,7 +673,9 @@ class Sequence {
         for (int f = 0; f < kFields.size(); ++f) {
             const QString& name = kFields[f];
             auto* list = Find<ui::EditableList>(name);
-            const QString text = list ? list->Text() : Find<QLineEdit>(name)->text();
+            const QString text = list          ? list->Text()
+                                 : f == kBlock ? Find<QComboBox>(name)->currentData().toString()
+                                               : Find<QLineEdit>(name)->text();
             Expect(text == form_.text[int(f)],
                    name.toStdString() + " holds " + std::to_string(text.size()) + " characters");
             Expect(!list || list->ChosenIndex() == form_.chosen[size_t(f)],
@@ -640,6 +687,8 @@ class Sequence {
                    "check box " + std::to_string(s + 1));
         }
         Expect(Find<QGroupBox>("frEdit")->title() == form_.caption, "the frame's caption");
+        Expect(Find<QWidget>(kFields[kBioenergy])->isEnabled() != (form_.text[kBlock] == kDsag),
+               "the bio-energy box is enabled with DSAG, or disabled with AGNT");
         Expect(window_->CompileTimerInterval() == (NoBuild() ? 0 : 1), "the timer's interval");
     }
 
@@ -698,6 +747,9 @@ std::vector<Action> Shrink(uint64_t seed, std::vector<Action> actions) {
 const char* const kRegressions[] = {
     "18:T0.6",      // a 100 KiB name was cut at 32767 characters
     "7:M0.0 O0.0",  // the start-up form: the empty name's document
+    // A later-edition agent with a description, a first image and every
+    // line it may leave out left out, reopened from its package and document.
+    "5:F0.0 P19.1 T20.7 T21.13 T14.0 T16.0 T18.0 R0.0 R1.0",
 };
 
 bool Replay(const std::string& text) {

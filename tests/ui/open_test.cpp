@@ -1,6 +1,8 @@
 // An agent opened through the window, once from the command line (a package)
 // and once by a drop (the example's document, after a refused package): each
-// fills the form so that Compile, OK gives the same package again.
+// fills the form so that Compile, OK gives the same package again. A package
+// whose files the agent folder lacks brings them there on Yes only, and never
+// over a file that differs.
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QMimeData>
@@ -59,6 +61,59 @@ class OpenTest : public WindowTest {
             QCOMPARE(messages, QStringList{"Lantern.agent was created successfully.\n"});
             QCOMPARE(ReadBlocks(package), built);
         }
+    }
+
+    void brings_the_files_on_yes_only_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("glow");  // the agent folder's glow.wav beforehand
+        QTest::addColumn<QStringList>("folder");
+        QTest::newRow("Yes brings all")
+            << true << "" << QStringList{"Lantern.cos", "glow.wav", "lantern.c16"};
+        QTest::newRow("No brings none") << false << "" << QStringList{};
+        QTest::newRow("a differing file: none") << true << "other" << QStringList{"glow.wav"};
+        QTest::newRow("the same file stays")
+            << true << "same" << QStringList{"Lantern.cos", "glow.wav", "lantern.c16"};
+    }
+
+    void brings_the_files_on_yes_only() {
+        QFETCH(bool, yes);
+        QFETCH(QString, glow);
+        QFETCH(QStringList, folder);
+        namespace fs = std::filesystem;
+        const fs::path example = FromUtf8(ORMEL_EXAMPLE_FOLDER);
+        TempFolder program;
+        const fs::path package = program.path() / "Lantern.agent",
+                       agent = program.path() / "Lantern";
+        QCOMPARE(RunPray({ToUtf8(example / "Lantern.txt"), "-o", ToUtf8(package)}).status, 0);
+        if (!glow.isEmpty()) {
+            fs::create_directories(agent);
+            WriteBytes(agent / "glow.wav",
+                       glow == "same" ? ReadBytes(example / "glow.wav") : "other");
+        }
+        ShownMainWindow window;
+        window->SetBuildEnvironment({ToUtf8(program.path()), "", ""});
+        QStringList shown;
+        window->SetMessagePresenter([&](QWidget*, const QString& text, const QString& more) {
+            shown << text + "\n" + more;
+        });
+        window->SetQuestionPresenter([&](QWidget*, const QString& text, const QString& more) {
+            shown << text + "\n" + more;
+            return yes;
+        });
+        window->OpenAgentFile(QString::fromStdString(ToUtf8(package)));
+        QStringList in_folder;
+        std::error_code none;  // no folder: no files
+        for (const auto& file : fs::directory_iterator(agent, none))
+            in_folder << QString::fromStdString(ToUtf8(file.path().filename()));
+        in_folder.sort();
+        QCOMPARE(in_folder, folder);
+        QVERIFY(shown.size() >= 1);
+        QVERIFY2(shown[0].contains(glow == "other" ? "differ" : "Put these files"),
+                 qPrintable(shown[0]));
+        QVERIFY(glow != "other" || shown[0].contains("glow.wav"));
+        QCOMPARE(window->COS_File(), yes && glow != "other" ? "Lantern" : "");
+        if (!folder.isEmpty() && glow != "other")
+            QCOMPARE(ReadBytes(agent / "lantern.c16"), ReadBytes(example / "lantern.c16"));
     }
 };
 

@@ -98,6 +98,7 @@ class WindowsTest : public WindowTest {
             QVERIFY(window->windowIcon().availableSizes().contains(QSize(size, size)));
         CheckLaidOut(*window.get());
         CheckLaidOut(*window.Find("frEdit"));
+        CheckLaidOut(*window.Find("frShow"));
         QList<QWidget*> focusable;
         CheckFocusable(*window.get(), &focusable);
         for (const QWidget* control : focusable) {
@@ -151,10 +152,13 @@ class WindowsTest : public WindowTest {
         QFETCH(QString, path);
         QFETCH(QString, hint);
         ShownMainWindow window;
+        auto* block = window.Find<QComboBox>("field_Block");
         for (const QString& name : path.split(' ', Qt::SkipEmptyParts))
-            name == "Tab"   ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab)
-            : name == "New" ? window.ClickTab(0)
-                            : PointAt(window, name);
+            name == "Tab"    ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab)
+            : name == "New"  ? window.ClickTab(0)
+            : name == "DSAG" ? QTest::keyClick(block, Qt::Key_Down)
+            : name == "AGNT" ? QTest::keyClick(block, Qt::Key_Up)
+                             : PointAt(window, name);
         QCOMPARE(window->HintText(), hint);
     }
     // The dialog: a tool window of its own, not modal, a dialog to assistive

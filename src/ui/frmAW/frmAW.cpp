@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -100,6 +101,10 @@ void ShowText(QWidget& control, const QString& text) {
         list->SetText(text);
     } else if (auto* box = qobject_cast<QLineEdit*>(&control)) {
         box->setText(text);
+    } else if (auto* pick = qobject_cast<QComboBox*>(&control)) {
+        const int entry = pick->findData(text);
+        if (entry < 0) throw std::invalid_argument("no entry " + text.toStdString());
+        pick->setCurrentIndex(entry);
     } else {
         throw std::logic_error("control " + control.objectName().toStdString() + " shows no text");
     }
@@ -214,6 +219,7 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
         tsButtons_->AddTab(command.caption, command.description);
     connect(tsButtons_, &CommandStrip::clicked, this, &frmAW::tsButtons_Click);
     connect(field_Name_, &QLineEdit::textChanged, this, &frmAW::field_Name_Change);
+    connect(field_Block_, &QComboBox::currentIndexChanged, this, &frmAW::field_Block_Change);
 
     tmrCompileIt_ = new IntervalTimer(this);
     tmrCompileIt_->setObjectName("tmrCompileIt");
@@ -221,6 +227,9 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     help_launchers_ = SystemHelpLaunchers();
     message_presenter_ = [](QWidget* owner, const QString& text, const QString& detail) {
         ui::ShowMessage(owner, text, detail);
+    };
+    question_presenter_ = [](QWidget* owner, const QString& text, const QString& detail) {
+        return ui::AskYesNo(owner, text, detail);
     };
     file_chooser_ = SystemFileChooser();
     connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this,
@@ -283,6 +292,9 @@ void frmAW::FindControls() {
     field_Animation_ = Find<QLineEdit>("field_Animation");
     field_Bioenergy_ = Find<EditableList>("field_Bioenergy");
     field_Remove_Script_ = Find<QLineEdit>("field_Remove_Script");
+    field_Block_ = Find<QComboBox>("field_Block");
+    field_Description_ = Find<QLineEdit>("field_Description");
+    field_First_Image_ = Find<QLineEdit>("field_First_Image");
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         slots_.at(static_cast<size_t>(slot - 1)) =
             std::make_unique<SlotView>(slot, *Find<SlotCheckBox>(SlotName("check_File_", slot)),
@@ -327,15 +339,14 @@ std::string frmAW::Bioenergy() const {
 std::string frmAW::Remove_Script() const {
     return ToUtf8(field_Remove_Script_->text());
 }
-// The form has no controls for these yet: a fresh form's values.
 std::string frmAW::Block() const {
-    return std::string(kFormDefaults.block);
+    return ToUtf8(field_Block_->currentData().toString());
 }
 std::string frmAW::Description() const {
-    return std::string(kFormDefaults.description);
+    return ToUtf8(field_Description_->text());
 }
 std::string frmAW::First_Image() const {
-    return std::string(kFormDefaults.first_image);
+    return ToUtf8(field_First_Image_->text());
 }
 
 void frmAW::SetCompileTimerInterval(int ms) {
@@ -352,6 +363,9 @@ void frmAW::SetBuildEnvironment(BuildEnvironment environment) {
 }
 void frmAW::SetMessagePresenter(MessagePresenter presenter) {
     message_presenter_ = std::move(presenter);
+}
+void frmAW::SetQuestionPresenter(QuestionPresenter presenter) {
+    question_presenter_ = std::move(presenter);
 }
 void frmAW::SetFileChooser(FileChooser chooser) {
     file_chooser_ = std::move(chooser);
@@ -377,7 +391,8 @@ void frmAW::SetHint(const QString& text) {
 
 // The pointer over a control with a hint, or the keyboard focus moving into
 // one, shows that hint; the pointer over the frame's bare background empties
-// the hint line. Everything else leaves it.
+// the hint line. Everything else leaves it. Where the window system gives a
+// disabled control no pointer moves, the frame finds it under the pointer.
 bool frmAW::eventFilter(QObject* watched, QEvent* event) {
     if (TakeFileDrop(event)) return true;
     const bool pointer = event->type() == QEvent::MouseMove;
@@ -386,9 +401,29 @@ bool frmAW::eventFilter(QObject* watched, QEvent* event) {
         SetHint(holder->property(kTagProperty).toString());
     } else if (pointer && watched == frEdit_) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
-        if (frEdit_->childAt(pos) == nullptr) SetHint(QString());
+        const QWidget* under = frEdit_->childAt(pos);
+        if (under == nullptr) SetHint(QString());
+        const QWidget* disabled_holder = hint_holders_.value(under);
+        if (disabled_holder && !under->isEnabled())
+            SetHint(disabled_holder->property(kTagProperty).toString());
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The later edition's agents have no bio-energy value: its box is disabled
+// while DSAG is chosen, and says why.
+void frmAW::field_Block_Change() {
+    const bool bioenergy = Block() != kAgentBlockEntries[1];
+    field_Bioenergy_->setEnabled(bioenergy);
+    const QString why = bioenergy ? QString() : kNoBioenergyHint;
+    field_Bioenergy_->setToolTip(why);
+    field_Bioenergy_->setProperty(kTagProperty, why);
+    for (QWidget* box : std::array<QWidget*, 2>{field_Bioenergy_, field_Bioenergy_->lineEdit()}) {
+        box->setAccessibleDescription(bioenergy ? kBioenergyDescription : why);
+        box->setMouseTracking(true);
+        if (bioenergy) hint_holders_.remove(box);
+        if (!bioenergy) hint_holders_.insert(box, field_Bioenergy_);
+    }
 }
 
 // The author's edits of the name reach here, typed or made through assistive
@@ -425,6 +460,9 @@ std::vector<frmAW::ResetStep> frmAW::NewCommandSteps() const {
                                   {field_Animation_, FromView(d.animation)},
                                   {field_Bioenergy_, FromView(d.bioenergy)},
                                   {field_Remove_Script_, FromView(d.remove_script)},
+                                  {field_Block_, FromView(d.block)},
+                                  {field_Description_, FromView(d.description)},
+                                  {field_First_Image_, FromView(d.first_image)},
                               });
     return steps;
 }
@@ -475,6 +513,9 @@ void frmAW::ShowOpened(const OpenedAgent& agent) {
     ShowText(*field_Animation_, FromUtf8(agent.animation));
     ShowText(*field_Bioenergy_, FromUtf8(agent.bioenergy));
     ShowText(*field_Remove_Script_, FromUtf8(agent.remove_script));
+    ShowText(*field_Block_, FromUtf8(agent.block));
+    ShowText(*field_Description_, FromUtf8(agent.description));
+    ShowText(*field_First_Image_, FromUtf8(agent.first_image));
     frEdit_->setTitle(FromUtf8(agent.name) + kNameCaptionSuffix);
 }
 

@@ -20,6 +20,7 @@
 #include "ui/help.h"
 #include "ui/message_box.h"
 
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QStatusBar;
@@ -70,6 +71,9 @@ class frmAW : public QWidget, public AgentDescription {
     // How the window shows its messages: in the real message box unless a
     // test records them instead.
     void SetMessagePresenter(MessagePresenter presenter);
+    // How the window asks a yes-or-no question: in the real message box
+    // unless a test answers it.
+    void SetQuestionPresenter(QuestionPresenter presenter);
     // Shows the progress window frmLoad, modeless; returns at once.
     void ShowProgressWindow();
     // True from a tick of tmrCompileIt until its build has ended.
@@ -99,7 +103,10 @@ class frmAW : public QWidget, public AgentDescription {
     // (.txt), replacing what it holds as New does, without asking. A file the
     // form cannot hold is refused in a message that lists what does not fit,
     // and the form stays as it was. Files that Compile will need and that the
-    // agent folder lacks are named in a message. Nothing is written.
+    // agent folder lacks are named in a message. Those the package holds, or
+    // that lie beside the document, the window offers to put into the agent
+    // folder: all of them when the author says yes, nothing otherwise, and
+    // nothing while a file there differs from its namesake.
     void OpenAgentFile(const QString& path);
     // How Ctrl+O asks for the file: the file dialog unless a test answers.
     using FileChooser = std::function<QString(QWidget* owner, const QString& folder)>;
@@ -136,6 +143,8 @@ class frmAW : public QWidget, public AgentDescription {
     std::string ProgramFolder() const;
     bool TakeFileDrop(QEvent* event);
     void ShowOpened(const OpenedAgent& agent);
+    bool OfferToBring(const AgentOpening& opening, const QString& file);
+    void field_Block_Change();
 
     CommandStrip* tsButtons_ = nullptr;
     QGroupBox* frEdit_ = nullptr;
@@ -147,6 +156,9 @@ class frmAW : public QWidget, public AgentDescription {
     QLineEdit* field_Animation_ = nullptr;
     EditableList* field_Bioenergy_ = nullptr;
     QLineEdit* field_Remove_Script_ = nullptr;
+    QComboBox* field_Block_ = nullptr;
+    QLineEdit* field_Description_ = nullptr;
+    QLineEdit* field_First_Image_ = nullptr;
     std::array<std::unique_ptr<SlotView>, kSlotCount> slots_;
     IntervalTimer* tmrCompileIt_ = nullptr;
 
@@ -159,6 +171,7 @@ class frmAW : public QWidget, public AgentDescription {
     std::optional<BuildEnvironment> build_environment_;
     HelpLaunchers help_launchers_;
     MessagePresenter message_presenter_;
+    QuestionPresenter question_presenter_;
     FileChooser file_chooser_;
     // The author closed the window during a build: it closes once the build
     // has reported and cleaned up.

@@ -46,15 +46,37 @@ void AddEntries(EditableList& list, Entries entries) {
     }
 }
 
-// The pixels a label's text can use: up to the first control of the same
-// parent that covers the label on its right (the name and image labels run
-// under their boxes).
-int LabelRoom(const ControlDesign& label, const std::vector<ControlDesign>& table) {
-    const QRect area = ToPixels(label.rect);
+// The block kinds in words an author knows, the code first; the code is the
+// entry's data.
+void AddBlockEntries(QComboBox& list) {
+    const std::array<QString, kAgentBlockEntries.size()> words{"first edition", "later edition"};
+    for (std::size_t i = 0; i < kAgentBlockEntries.size(); ++i) {
+        const QString code = FromView(kAgentBlockEntries[i]);
+        list.addItem(code + " - " + words[i], code);
+    }
+}
+
+// Each control's parent: the window, or the frame made last before it.
+std::vector<QString> Parents(const std::vector<ControlDesign>& table) {
+    std::vector<QString> parents;
+    QString frame;
+    for (const ControlDesign& design : table) {
+        parents.push_back(design.placement == Placement::Window ? QString() : frame);
+        if (design.kind == Kind::Frame) frame = design.name;
+    }
+    return parents;
+}
+
+// The pixels the label at `index` can use: up to the first control of the
+// same parent that covers the label on its right (the name and image labels
+// run under their boxes).
+int LabelRoom(std::size_t index, const std::vector<ControlDesign>& table,
+              const std::vector<QString>& parents) {
+    const QRect area = ToPixels(table[index].rect);
     int right = area.right() + 1;
-    for (const ControlDesign& other : table) {
-        const QRect other_area = ToPixels(other.rect);
-        if (other.placement == label.placement && other_area.x() > area.x() &&
+    for (std::size_t other = 0; other < table.size(); ++other) {
+        const QRect other_area = ToPixels(table[other].rect);
+        if (parents[other] == parents[index] && other_area.x() > area.x() &&
             other_area.intersects(area)) {
             right = std::min(right, other_area.x());
         }
@@ -64,10 +86,13 @@ int LabelRoom(const ControlDesign& label, const std::vector<ControlDesign>& tabl
 
 bool LabelsFit(const std::vector<ControlDesign>& table, const QFont& font) {
     const QFontMetrics metrics(font);
-    return std::all_of(table.begin(), table.end(), [&](const ControlDesign& design) {
-        return design.kind != Kind::Label ||
-               metrics.horizontalAdvance(design.text) <= LabelRoom(design, table);
-    });
+    const std::vector<QString> parents = Parents(table);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].kind == Kind::Label &&
+            metrics.horizontalAdvance(table[i].text) > LabelRoom(i, table, parents))
+            return false;
+    }
+    return true;
 }
 
 // The control's accessible description: its own, or else its hint.
@@ -144,13 +169,22 @@ std::vector<ControlDesign> ControlTable() {
         {.name = "field_Animation", .kind = Kind::TextBox, .rect = {120, 3720, 1815, 285}, .tab_index = 12, .text = FromView(d.animation),
          .hint = "An animation string for the Creator.", .accessible_name = "Animation"},
         {.name = "field_Bioenergy", .kind = Kind::DropDown, .rect = {2040, 3720, 975, 315}, .tab_index = 11, .text = FromView(d.bioenergy),
-         .entries = Entries::Bioenergy, .accessible_name = "Bioenergy", .description = "The bio-energy your agent costs to make."},
+         .entries = Entries::Bioenergy, .accessible_name = "Bioenergy", .description = kBioenergyDescription},
         {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:", .buddy = "field_Remove_Script"},
         {.name = "field_Remove_Script", .kind = Kind::TextBox, .rect = {120, 4320, 2895, 285}, .tab_index = 9,
          .text = FromView(d.remove_script), .hint = "A script to remove your agent.", .accessible_name = "Remove Script"},
         // The controls after this frame lie in it.
         {.name = "frShow", .kind = Kind::Frame, .placement = window, .rect = {kFormWidth, 480, kFormWidth, 4695}, .tab_index = 34,
          .text = "In the game", .description = "What the game reads and shows of your agent."},
+        {.name = "Label9", .kind = Kind::Label, .rect = {120, 240, 855, 255}, .tab_index = 38, .text = "Block:", .buddy = "field_Block"},
+        {.name = "field_Block", .kind = Kind::PickList, .rect = {960, 240, 2055, 315}, .tab_index = 35, .text = FromView(d.block),
+         .hint = "The game's edition your agent is for: pick one from the list.", .accessible_name = "Block"},
+        {.name = "Label10", .kind = Kind::Label, .rect = {120, 600, 1335, 255}, .tab_index = 39, .text = "Description:", .buddy = "field_Description"},
+        {.name = "field_Description", .kind = Kind::TextBox, .rect = {120, 840, 2895, 285}, .tab_index = 36, .text = FromView(d.description),
+         .hint = "A description of your agent, shown in the game.", .accessible_name = "Description"},
+        {.name = "Label11", .kind = Kind::Label, .rect = {120, 1200, 1335, 255}, .tab_index = 40, .text = "First Image:", .buddy = "field_First_Image"},
+        {.name = "field_First_Image", .kind = Kind::TextBox, .rect = {1440, 1200, 1575, 285}, .tab_index = 37, .text = FromView(d.first_image),
+         .hint = "The number of your agent's first image in its sprite file.", .accessible_name = "First Image"},
     };
     // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());
@@ -195,6 +229,12 @@ QWidget* MakeControl(const ControlDesign& design) {
             list->SetText(design.text);
             return list;
         }
+        case Kind::PickList: {
+            auto* list = new QComboBox;
+            AddBlockEntries(*list);
+            list->setCurrentIndex(list->findData(design.text));
+            return list;
+        }
     }
     throw std::logic_error("unknown control kind");
 }
@@ -203,12 +243,13 @@ void Describe(QWidget& control, const ControlDesign& design) {
     control.setAccessibleName(design.accessible_name);
     control.setAccessibleDescription(AccessibleDescription(design));
     // A list takes the focus in its text box, which then speaks for it.
-    if (auto* list = qobject_cast<QComboBox*>(&control)) Describe(*list->lineEdit(), design);
+    if (auto* list = qobject_cast<QComboBox*>(&control); list && list->lineEdit())
+        Describe(*list->lineEdit(), design);
 }
 
 bool TakesFocus(Kind kind) {
     return kind == Kind::CommandStrip || kind == Kind::TextBox || kind == Kind::CheckBox ||
-           kind == Kind::DropDown;
+           kind == Kind::DropDown || kind == Kind::PickList;
 }
 
 QFont FittingFont(const QFont& default_font, const std::vector<ControlDesign>& table) {

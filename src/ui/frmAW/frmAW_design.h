@@ -23,12 +23,19 @@ constexpr int kClientWidth = 2 * kFormWidth;
 constexpr int kClientHeight = 5550;
 
 inline const QString kUntitledCaption = QStringLiteral("untitled.agent");
+// The bio-energy box's hint while the later edition's block is chosen.
+inline const QString kNoBioenergyHint =
+    QStringLiteral("Agents of the later edition have no bio-energy value.");
+inline const QString kBioenergyDescription =
+    QStringLiteral("The bio-energy your agent costs to make.");
 
 inline QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown };
+// The PickList, the agent block's list, is chosen from only: it shows words
+// beside each block's code and reads as the code.
+enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown, PickList };
 enum class Placement { Window, Frame };
 enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
 

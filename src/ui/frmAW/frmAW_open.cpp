@@ -1,14 +1,19 @@
 // Opening an agent in the main window: the file dialog, a file dropped on the
-// window, and the messages that tell what the form could not hold or what
-// Compile will still need. The form itself is filled by ShowOpened.
+// window, the question whether to put the agent's files into its folder, and
+// the messages that tell what the form could not hold or what Compile will
+// still need. The form itself is filled by ShowOpened.
 #include "ui/frmAW/frmAW.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
+
+#include "platform/paths.h"
 
 namespace ormel::ui {
 
@@ -35,7 +40,19 @@ std::optional<QString> DraggedFile(const QMimeData* data) {
 
 const QString kOpenCaption = QStringLiteral("Open an agent");
 const QString kOpenFilter =
-    QStringLiteral("Packages (*.agent *.agents);;Source documents (*.txt);;All files (*)");
+    QStringLiteral("Packages (*.agent *.agents);;Source documents (*.txt *.ps);;All files (*)");
+
+std::vector<std::string> BroughtNames(const AgentOpening& opening) {
+    std::vector<std::string> names;
+    for (const FileToBring& file : opening.to_bring) names.push_back(file.name);
+    return names;
+}
+
+// The needed files that bringing has put into the agent folder leave the list.
+void DropBrought(std::vector<std::string>& needed, const AgentOpening& opening) {
+    for (const FileToBring& file : opening.to_bring)
+        std::erase(needed, JoinPath({opening.agent->name, file.name}));
+}
 
 }  // namespace
 
@@ -71,7 +88,9 @@ void frmAW::OpenAgentFile(const QString& path) {
     }
     ShowOpened(*opening.agent);
     std::vector<std::string> needed = opening.missing;
-    if (opening.script_unknown)
+    const bool brought = OfferToBring(opening, file);
+    if (brought) DropBrought(needed, opening);
+    if (opening.script_unknown && !(brought && !opening.brought_cos_file.empty()))
         needed.push_back("the script: no .cos file in " + opening.agent->name +
                          " holds the package's script (a package does not keep the script's "
                          "file name); put it there and type its name beside .cos");
@@ -81,6 +100,40 @@ void frmAW::OpenAgentFile(const QString& path) {
                                           "agent folder does not hold yet:")
                                .arg(file),
                            JoinLines(needed));
+}
+
+// Asks whether to put the files that Compile needs, and the package holds or
+// the document has beside it, into the agent folder, and does so on Yes: all
+// of them or none. A file there that differs is never replaced, so then it
+// only says so. True when the files were brought.
+bool frmAW::OfferToBring(const AgentOpening& opening, const QString& file) {
+    const QString folder = FromUtf8(opening.agent->name);
+    if (!opening.differing.empty()) {
+        message_presenter_(this,
+                           QStringLiteral("%1 is open. Its files are not put into the folder %2, "
+                                          "as these files there differ from those of %1; nothing "
+                                          "is written:")
+                               .arg(file, folder),
+                           JoinLines(opening.differing));
+        return false;
+    }
+    if (opening.to_bring.empty()) return false;
+    const QString question = QStringLiteral(
+                                 "%1 is open. Put these files, which Compile needs, "
+                                 "into the folder %2?")
+                                 .arg(file, folder);
+    if (!question_presenter_(this, question, JoinLines(BroughtNames(opening)))) return false;
+    try {
+        BringFiles(opening, ProgramFolder());
+    } catch (const std::exception& error) {
+        message_presenter_(this,
+                           QStringLiteral("The files were not put into the folder %1:").arg(folder),
+                           JoinLines({error.what()}));
+        return false;
+    }
+    if (!opening.brought_cos_file.empty())
+        field_COS_File_->setText(FromUtf8(opening.brought_cos_file));
+    return true;
 }
 
 bool frmAW::TakeFileDrop(QEvent* event) {
