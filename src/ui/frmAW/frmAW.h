@@ -29,6 +29,7 @@ namespace ormel::ui {
 class CommandStrip;
 class EditableList;
 class IntervalTimer;
+class PicturePanel;
 class SlotCheckBox;
 
 class frmAW : public QWidget, public AgentDescription {
@@ -136,6 +137,7 @@ class frmAW : public QWidget, public AgentDescription {
     std::string ProgramFolder() const;
     bool TakeFileDrop(QEvent* event);
     void ShowOpened(const OpenedAgent& agent);
+    void ConnectPicture();
 
     CommandStrip* tsButtons_ = nullptr;
     QGroupBox* frEdit_ = nullptr;
@@ -148,6 +150,7 @@ class frmAW : public QWidget, public AgentDescription {
     EditableList* field_Bioenergy_ = nullptr;
     QLineEdit* field_Remove_Script_ = nullptr;
     std::array<std::unique_ptr<SlotView>, kSlotCount> slots_;
+    PicturePanel* picPicture_ = nullptr;
     IntervalTimer* tmrCompileIt_ = nullptr;
 
     // For each control with a hint: the control whose Tag holds its text.

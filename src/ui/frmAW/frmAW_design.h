@@ -28,7 +28,7 @@ inline QString FromView(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown };
+enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown, Picture };
 enum class Placement { Window, Frame };
 enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
 
@@ -56,6 +56,10 @@ struct ControlDesign {
     QString description = {};
     // A label's box: the label names it for assistive technology.
     QString buddy = {};
+    // A label whose text breaks into lines.
+    bool word_wrap = false;
+    // The control's text is one of the values that choose the picture.
+    bool feeds_picture = false;
 };
 
 // "prefix" followed by the slot number, e.g. check_File_3.
