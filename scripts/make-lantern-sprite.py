@@ -62,14 +62,14 @@ def draw(flame_height, glow_reach):
         for x in range(BODY_LEFT + 1, BODY_RIGHT):
             edge = x in (BODY_LEFT + 1, BODY_RIGHT - 1)
             put(x, y, GLASS_EDGE if edge else GLASS)
-    # The flame, rising from the wick.
+    # The flame, rising from the wick: a drop, widest low down, with a white
+    # heart, tapering to a point.
     base = BODY_BOTTOM - 3
     for row in range(flame_height):
-        y = base - row
-        half = 2 if row < flame_height - 2 else 1 if row < flame_height - 1 else 0
+        half = 1 if row == 0 else 2 if row <= flame_height // 2 else 1 if row < flame_height - 1 else 0
         for x in range(11 - half, 13 + half):
-            core = row < flame_height // 2 and abs(x - 11.5) < half
-            put(x, y, FLAME_CORE if core else FLAME)
+            heart = half == 2 and abs(x - 11.5) < 1
+            put(x, base - row, FLAME_CORE if heart else FLAME)
     put(11, base + 1, METAL)  # the wick
     put(12, base + 1, METAL)
     # The base.

@@ -54,6 +54,8 @@ void PicturePanel::Refresh() {
     if (!fields_) return;
     const PictureFields fields = fields_();
     const Picture picture = ChoosePicture(fields, files_);
+    // The same frames of the same file play on undisturbed.
+    const bool same = picture.file == file_ && picture.images == images_;
     QString line = QString::fromStdString(picture.line);
     try {
         Decode(picture);
@@ -62,10 +64,11 @@ void PicturePanel::Refresh() {
             DamagedImageLine(fields.image + fields.image_ext, damaged.what()));
         Decode(Picture{});
     }
+    SetLine(line);
+    if (same) return;
     animation_.stop();
     frame_ = 0;
     if (frames_.size() > 1) animation_.start();
-    SetLine(line);
     update();
 }
 

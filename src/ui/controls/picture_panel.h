@@ -29,7 +29,7 @@ class PicturePanel : public QWidget {
   public:
     // How long changes are gathered before the picture follows them, and how
     // long each frame of an animation shows.
-    static constexpr int kSettleMs = 40;
+    static constexpr int kSettleMs = 30;
     static constexpr int kFrameMs = 100;
 
     explicit PicturePanel(QWidget* parent = nullptr);
