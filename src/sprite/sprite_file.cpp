@@ -245,7 +245,7 @@ void SpriteFile::State::CheckImage(int index) const {
             entry.header + (line == 0 ? 0 : kImageHeaderSize + (line - 1) * kLineOffsetSize);
         const std::uint32_t offset = LineOffset(entry, line);
         // A line holds at least its end, a u16 0.
-        if (offset < header_end || offset + 2 > size) {
+        if (offset < header_end || std::uint64_t{offset} + 2 > size) {
             where.Fail("the line's offset " + std::to_string(offset) +
                        " lies outside the line data (bytes " + std::to_string(header_end) + " to " +
                        std::to_string(size) + ")");
