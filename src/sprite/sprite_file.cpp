@@ -104,8 +104,8 @@ class Source {
         throw SpriteError("cannot read " + PathText(path) + (reason.empty() ? "" : ": " + reason));
     }
     [[noreturn]] void Shorter(const Where& where) const {
-        where.Fail("the file has become shorter than the " + std::to_string(size_) +
-                   " bytes it held when opened");
+        where.Fail("the file has become shorter since it was opened: it ends at byte " +
+                   std::to_string(size_));
     }
 
     const std::string* memory_;
