@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/system_reason.h"
 #include "support/temp_folder.h"
 
 namespace ormel::sprite {
