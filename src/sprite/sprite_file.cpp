@@ -68,6 +68,7 @@ class Source {
         const std::streamoff end = file_.tellg();
         if (end < 0) CannotRead(path, LastSystemReason());
         size_ = static_cast<std::uint64_t>(end);
+        position_ = size_;
         path_ = path;
     }
 
@@ -82,10 +83,16 @@ class Source {
         }
         std::string bytes(length, '\0');
         errno = 0;
-        file_.clear();
-        file_.seekg(static_cast<std::streamoff>(offset));
+        // Seeking drops the stream's buffer: reads one after the other, as
+        // of the headers, are left to it.
+        if (offset != position_) {
+            file_.clear();
+            file_.seekg(static_cast<std::streamoff>(offset));
+        }
         file_.read(bytes.data(), static_cast<std::streamsize>(length));
+        position_ = offset + length;
         if (static_cast<std::uint64_t>(file_.gcount()) != length) {
+            position_ = ~std::uint64_t{0};
             if (file_.bad()) CannotRead(path_, LastSystemReason());
             Shorter(where);
         }
@@ -97,21 +104,21 @@ class Source {
         throw SpriteError("cannot read " + PathText(path) + (reason.empty() ? "" : ": " + reason));
     }
     [[noreturn]] void Shorter(const Where& where) const {
-        where.Fail("the file has become shorter than the " + std::to_string(size_) +
-                   " bytes it held when opened");
+        where.Fail("the file has become shorter since it was opened: it ends at byte " +
+                   std::to_string(size_));
     }
 
     const std::string* memory_;
     fs::path path_;
     std::ifstream file_;
     std::uint64_t size_ = 0;
+    std::uint64_t position_ = 0;  // where the file's next read begins
 };
 
 struct Entry {
     std::uint32_t offset = 0;  // .s16: the pixels; .c16: the top line
     int width = 0;
     int height = 0;
-    std::size_t lines = 0;     // .c16: index of the image's second line in line_offsets
     std::uint64_t header = 0;  // where its header begins in the file
 };
 
@@ -146,16 +153,15 @@ struct SpriteFile::State {
     PixelFormat format = PixelFormat::Rgb555;
     std::uint64_t header_end = 0;
     std::vector<Entry> entries;
-    std::vector<std::uint32_t> line_offsets;  // .c16: lines 1 to height - 1 of each image
 
     Source OpenSource() const { return Source(path, memory ? &*memory : nullptr); }
 
     void ReadHeader();
     void ReadImageHeaders(Source& source, int count);
-    void CheckImage(int index) const;
-    std::uint32_t LineOffset(const Entry& entry, int line) const {
-        return line == 0 ? entry.offset : line_offsets[entry.lines + line - 1];
-    }
+    void CheckPixelCount(const Entry& entry, const Where& where) const;
+    Where LineWhere(int index, int line) const;
+    std::vector<std::uint32_t> LineOffsets(Source& source, int index) const;
+    void CheckLineOffset(std::uint32_t offset, const Where& where) const;
     Image ReadPlain(Source& source, int index) const;
     Image ReadRunLength(Source& source, int index) const;
     void DecodeLine(const std::string& window, std::uint64_t window_start, const Entry& entry,
@@ -196,60 +202,90 @@ void SpriteFile::State::ReadHeader() {
 void SpriteFile::State::ReadImageHeaders(Source& source, int count) {
     entries.reserve(count);
     std::uint64_t at = kFileHeaderSize;
+    // The lowest line offset of all, checked against the headers' end once
+    // that is known.
+    std::uint32_t lowest = ~std::uint32_t{0};
+    Where lowest_where;
     for (int index = 0; index < count; ++index) {
         const Where where{index, -1, at};
         const std::string header = source.Read(at, kImageHeaderSize, where);
-        const Entry entry{U32(header, 0), U16(header, 4), U16(header, 6), line_offsets.size(), at};
+        entries.push_back(Entry{U32(header, 0), U16(header, 4), U16(header, 6), at});
+        const Entry& entry = entries.back();
+        CheckPixelCount(entry, where);
         at += kImageHeaderSize;
-        if (kind == Compression::RunLength) {
-            if (entry.height == 0) where.Fail("the image has a height of 0, so no top line");
-            // The headers still to come need their bytes too.
-            const std::uint64_t lines = entry.height - 1;
-            const std::uint64_t end = at + lines * kLineOffsetSize;
-            if (end + (count - 1 - index) * kImageHeaderSize > size) {
-                where.Fail("the offsets of the image's " + std::to_string(entry.height) +
-                           " lines and the headers after it run past the end of the file (" +
-                           std::to_string(size) + " bytes)");
-            }
-            const std::string offsets = source.Read(at, lines * kLineOffsetSize, where);
-            for (std::size_t line = 0; line < lines; ++line) {
-                line_offsets.push_back(U32(offsets, line * kLineOffsetSize));
-            }
-            at = end;
+        if (kind == Compression::Plain) continue;
+        if (entry.height == 0) where.Fail("the image has a height of 0, so no top line");
+        // The headers still to come need their bytes too.
+        at += (entry.height - 1) * kLineOffsetSize;
+        if (at + (count - 1 - index) * kImageHeaderSize > size) {
+            where.Fail("the offsets of the image's " + std::to_string(entry.height) +
+                       " lines and the headers after it run past the end of the file (" +
+                       std::to_string(size) + " bytes)");
         }
-        entries.push_back(entry);
+        const std::vector<std::uint32_t> offsets = LineOffsets(source, index);
+        const auto line = std::ranges::min_element(offsets) - offsets.begin();
+        if (offsets[line] < lowest) {
+            lowest = offsets[line];
+            lowest_where = LineWhere(index, static_cast<int>(line));
+        }
     }
     header_end = at;
-    for (int index = 0; index < count; ++index) CheckImage(index);
+    if (kind == Compression::RunLength && count > 0) CheckLineOffset(lowest, lowest_where);
+    for (int index = 0; kind == Compression::Plain && index < count; ++index) {
+        const Entry& entry = entries[index];
+        const std::uint64_t bytes = 2 * static_cast<std::uint64_t>(entry.width) * entry.height;
+        if (entry.offset < header_end || entry.offset + bytes > size) {
+            Where{index, -1, entry.header}.Fail(
+                "the image's " + SizeText(entry) + " pixels at byte " +
+                std::to_string(entry.offset) + " lie outside the pixel data (bytes " +
+                std::to_string(header_end) + " to " + std::to_string(size) + ")");
+        }
+    }
 }
 
-void SpriteFile::State::CheckImage(int index) const {
-    const Entry& entry = entries[index];
-    Where where{index, -1, entry.header};
-    const std::uint64_t pixels = static_cast<std::uint64_t>(entry.width) * entry.height;
-    if (pixels > kMaxPixels) {
+void SpriteFile::State::CheckPixelCount(const Entry& entry, const Where& where) const {
+    if (static_cast<std::uint64_t>(entry.width) * entry.height > kMaxPixels) {
         where.Fail("the image's " + SizeText(entry) + " pixels are more than the " +
                    std::to_string(kMaxPixels) + " a sprite may have");
     }
-    if (kind == Compression::Plain) {
-        if (entry.offset < header_end || entry.offset + pixels * 2 > size) {
-            where.Fail("the image's " + SizeText(entry) + " pixels at byte " +
-                       std::to_string(entry.offset) + " lie outside the pixel data (bytes " +
-                       std::to_string(header_end) + " to " + std::to_string(size) + ")");
-        }
-        return;
+}
+
+// Where the offset of an image's line is in its header.
+Where SpriteFile::State::LineWhere(int index, int line) const {
+    const std::uint64_t header = entries[index].header;
+    return {index, line,
+            line == 0 ? header : header + kImageHeaderSize + (line - 1) * kLineOffsetSize};
+}
+
+// The offsets of an image's lines, top first: the first from its header, the
+// others from the table after it. They are read again for each image read
+// and not kept, so that an open file holds a few bytes for each image; each
+// is checked each time, in case the file has changed since it was opened.
+std::vector<std::uint32_t> SpriteFile::State::LineOffsets(Source& source, int index) const {
+    const Entry& entry = entries[index];
+    const std::uint64_t table = entry.header + kImageHeaderSize;
+    const std::string bytes =
+        source.Read(table, (entry.height - 1) * kLineOffsetSize, Where{index, -1, table});
+    std::vector<std::uint32_t> offsets{entry.offset};
+    offsets.reserve(entry.height);
+    for (int line = 1; line < entry.height; ++line) {
+        offsets.push_back(U32(bytes, (line - 1) * kLineOffsetSize));
     }
     for (int line = 0; line < entry.height; ++line) {
-        where.line = line;
-        where.byte =
-            entry.header + (line == 0 ? 0 : kImageHeaderSize + (line - 1) * kLineOffsetSize);
-        const std::uint32_t offset = LineOffset(entry, line);
-        // A line holds at least its end, a u16 0.
-        if (offset < header_end || offset + 2 > size) {
-            where.Fail("the line's offset " + std::to_string(offset) +
-                       " lies outside the line data (bytes " + std::to_string(header_end) + " to " +
-                       std::to_string(size) + ")");
-        }
+        CheckLineOffset(offsets[line], LineWhere(index, line));
+    }
+    return offsets;
+}
+
+// A line lies after the headers and holds at least its end, a u16 0.
+void SpriteFile::State::CheckLineOffset(std::uint32_t offset, const Where& where) const {
+    if (std::uint64_t{offset} + 2 > size) {
+        where.Fail("the line's offset " + std::to_string(offset) +
+                   " lies past the end of the file (" + std::to_string(size) + " bytes)");
+    }
+    if (offset < header_end) {
+        where.Fail("the line's offset " + std::to_string(offset) +
+                   " lies inside the headers, which end at byte " + std::to_string(header_end));
     }
 }
 
@@ -272,20 +308,17 @@ Image SpriteFile::State::ReadPlain(Source& source, int index) const {
 // take at most 4 bytes, the line's end 2.
 Image SpriteFile::State::ReadRunLength(Source& source, int index) const {
     const Entry& entry = entries[index];
-    Image image{entry.width, entry.height, {}};
-    image.argb.assign(static_cast<std::size_t>(entry.width) * entry.height, 0);
+    const std::vector<std::uint32_t> offsets = LineOffsets(source, index);
     const std::uint64_t longest = 4 * static_cast<std::uint64_t>(entry.width) + 2;
-    std::uint64_t first = entry.offset, last = entry.offset;
-    for (int line = 1; line < entry.height; ++line) {
-        first = std::min<std::uint64_t>(first, LineOffset(entry, line));
-        last = std::max<std::uint64_t>(last, LineOffset(entry, line));
-    }
-    const std::uint64_t end = std::min(size, last + longest);
+    const auto [lowest, highest] = std::ranges::minmax(offsets);
+    const std::uint64_t first = lowest, end = std::min(size, highest + longest);
     const bool together = end - first <= entry.height * longest;
     std::string window;
     if (together) window = source.Read(first, end - first, Where{index, -1, first});
+    Image image{entry.width, entry.height, {}};
+    image.argb.assign(static_cast<std::size_t>(entry.width) * entry.height, 0);
     for (int line = 0; line < entry.height; ++line) {
-        const std::uint64_t offset = LineOffset(entry, line);
+        const std::uint64_t offset = offsets[line];
         const Where where{index, line, offset};
         std::uint32_t* row = image.argb.data() + static_cast<std::size_t>(line) * entry.width;
         if (together) {

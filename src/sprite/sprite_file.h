@@ -63,8 +63,10 @@ class SpriteFile {
     int Count() const;
     // Image index, 0 to Count() - 1; throws std::out_of_range past them.
     ImageSize Size(int index) const;
-    // Reads and decodes one image. Throws SpriteError for a damaged image,
-    // std::out_of_range for an index past the images.
+    // Reads and decodes one image. Throws SpriteError for a damaged image
+    // (or a file that has since become unreadable or shorter),
+    // std::out_of_range for an index past the images. Changes nothing in the
+    // SpriteFile, so that several threads may read images at once.
     Image Read(int index) const;
 
     SpriteFile(SpriteFile&&) noexcept;

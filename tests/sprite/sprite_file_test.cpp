@@ -7,7 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/system_reason.h"
 #include "support/temp_folder.h"
 
 namespace ormel::sprite {
@@ -82,6 +81,20 @@ TEST(SpriteFile, ReadsPlainInBothFormatsWithZeroTransparent) {
     const Written s555("d:0 w:1 d:14 w:1 w:2  w:0x421 w:0");
     EXPECT_EQ(s555.file.Format(), PixelFormat::Rgb555);
     EXPECT_EQ(s555.file.Read(0).argb, (std::vector<std::uint32_t>{0xFF080808, 0}));
+}
+
+// The file is not held open: an editor may rewrite it meanwhile.
+TEST(SpriteFile, ReportsAFileThatBecameShorterSinceItWasOpened) {
+    const Written s16("d:1 w:1 d:14 w:2 w:1  w:0x841 w:0x841");
+    WriteBytes(s16.folder.path() / kName, Bytes("d:1 w:1 d:14 w:2 w:1  w:0x841"));
+    try {
+        (void)s16.file.Read(0);
+        FAIL();
+    } catch (const SpriteError& error) {
+        EXPECT_STREQ(error.what(),
+                     "image 0, byte 14: the file has become shorter since it was opened: it "
+                     "ends at byte 16");
+    }
 }
 
 TEST(SpriteFile, NamesAFileItCannotReadWithTheSystemsReason) {
