@@ -152,9 +152,9 @@ std::vector<ControlDesign> ControlTable() {
         // The controls after this frame lie in it.
         {.name = "frShow", .kind = Kind::Frame, .placement = window, .rect = {kFormWidth, 480, kFormWidth, 4695}, .tab_index = 34,
          .text = "In the game", .description = "What the game reads and shows of your agent."},
-        {.name = "picPicture", .kind = Kind::Picture, .rect = {120, 1560, 2895, 2280}, .tab_index = 35,
+        {.name = "picPicture", .kind = Kind::Picture, .rect = {120, 1560, 2895, 2040}, .tab_index = 35,
          .hint = "The picture the game shows of your agent in its lists.", .accessible_name = "Picture"},
-        {.name = "lblPicture", .kind = Kind::Label, .rect = {120, 3900, 2895, 735}, .tab_index = 36, .word_wrap = true},
+        {.name = "lblPicture", .kind = Kind::Label, .rect = {120, 3660, 2895, 975}, .tab_index = 36, .word_wrap = true},
     };
     // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());
