@@ -1,6 +1,7 @@
 // The picture beside the form: the pixels of a small .s16 and .c16 as the
 // author's values choose them, and an animation that moves on at each tick
 // of its timer.
+#include <QAccessible>
 #include <QLabel>
 
 #include "support/temp_folder.h"
@@ -57,7 +58,10 @@ class PictureTest : public WindowTest {
         window.Type("field_Image", "still");
         window.Type("field_Image_Ext", ".s16");
         QTRY_COMPARE(line->text(), "still.s16: image 0 of 1, 2 \u00d7 2");
-        QCOMPARE(panel->accessibleDescription(), line->text());
+        const QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(panel);
+        QCOMPARE(seen->role(), QAccessible::Graphic);
+        QCOMPARE(seen->text(QAccessible::Name) + ": " + seen->text(QAccessible::Description),
+                 "Picture: " + line->text());
         const QImage drawn = panel->grab().toImage().convertToFormat(QImage::Format_ARGB32);
         const QPoint red = FirstPixel(drawn, kRed);
         QVERIFY(red.x() >= 0);
