@@ -1,5 +1,5 @@
 // The reference for ormel.exe's start-up under Wine: a bare static Qt window
-// of the main window's client size (209 x 370), built the same way, shown
+// of the main window's client size (418 x 370), built the same way, shown
 // until it is closed.
 #include <QApplication>
 #include <QWidget>
@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle("Bare window");
-    window.setFixedSize(209, 370);
+    window.setFixedSize(418, 370);
     window.show();
     return app.exec();
 }

@@ -79,7 +79,7 @@ int ShowOnce(Kind kind, int argc, char** argv) {
     } else {
         window = new QWidget;
         window->setWindowTitle("Ormel Compiler");
-        window->setFixedSize(209, 370);
+        window->setFixedSize(418, 370);
         if (kind == Kind::Label) new QLabel("Welcome to Ormel 1.0!", window);
     }
     ReportWhenShown report;

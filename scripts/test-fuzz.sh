@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the package builder's fuzz targets (clang, libFuzzer, AddressSanitizer
-# and UndefinedBehaviorSanitizer) and runs each for FUZZ_SECONDS (60) from the
-# seeds in tests/fuzz/corpus/. A crash, a sanitizer report, a leak or an
-# allocation over the limit fails the run; the input that caused it is left
-# in build/fuzz/artifacts/ to become a regression case in pray_tests.
+# Builds the fuzz targets of the package builder and the sprite reader (clang,
+# libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer) and runs each
+# for FUZZ_SECONDS (40) from the seeds in tests/fuzz/corpus/. A crash, a
+# sanitizer report, a leak or an allocation over the limit fails the run; the
+# input that caused it is left in build/fuzz/artifacts/ to become a
+# regression case in pray_tests or sprite_tests.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/report-failure.sh"
 cd "$(dirname "$0")/.."
@@ -12,10 +13,11 @@ ensure_packages "${FUZZ_PACKAGES[@]}"
 cmake --preset fuzz
 cmake --build --preset fuzz -j2
 
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-40}
 mkdir -p build/fuzz/artifacts
-for name in pray_source pray_package; do
-    fuzzer=build/fuzz/tests/fuzz/pray/${name}_fuzzer
+for target in pray/pray_source pray/pray_package sprite/sprite; do
+    name=${target#*/}
+    fuzzer=build/fuzz/tests/fuzz/${target}_fuzzer
     corpus=build/fuzz/corpus/$name
     mkdir -p "$corpus"
     echo "=== $name: $seconds s ==="

@@ -20,6 +20,7 @@
 
 #include "agent/build_run.h"
 #include "ui/app.h"
+#include "ui/controls/picture_panel.h"
 #include "ui/frmAW/frmAW.h"
 #include "ui/frmCompileIt/frmCompileIt.h"
 #include "ui/frmLoad/frmLoad.h"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
     opened->SetBuildEnvironment({"examples", "", ""});
     opened->show();
     opened->OpenAgentFile("examples/Lantern/Lantern.txt");
+    // The picture follows the opened values once they settle; at once here.
+    opened->findChild<ormel::ui::PicturePanel*>("picPicture")->Refresh();
     saved = Save(*opened, folder, "frmAW-opened.png") && saved;
     // The same agent for the game's later edition: the bio-energy box disabled.
     opened->findChild<QComboBox*>("field_Block")->setCurrentIndex(1);

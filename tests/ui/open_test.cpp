@@ -5,6 +5,7 @@
 // over a file that differs.
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 
@@ -55,6 +56,8 @@ class OpenTest : public WindowTest {
             }
             open(drop ? example / "Lantern.txt" : package);
             QCOMPARE(window.Find<QGroupBox>("frEdit")->title(), "Lantern.agent - Compile");
+            QTRY_COMPARE(window.Find<QLabel>("lblPicture")->text(),
+                         "lantern.c16: image 0 of 3, 24 \u00d7 32");
             fs::remove(package);
             QTest::mouseClick(window.Compile()->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
             QTRY_VERIFY_WITH_TIMEOUT(!window->BuildRunning() && !messages.empty(), 20000);

@@ -25,6 +25,7 @@
 #include "ui/controls/command_strip.h"
 #include "ui/controls/editable_list.h"
 #include "ui/controls/interval_timer.h"
+#include "ui/controls/picture_panel.h"
 #include "ui/controls/slot_check_box.h"
 #include "ui/event_pump.h"
 #include "ui/frmAW/frmAW_design.h"
@@ -220,6 +221,7 @@ frmAW::frmAW(QWidget* parent) : QWidget(parent) {
     connect(tsButtons_, &CommandStrip::clicked, this, &frmAW::tsButtons_Click);
     connect(field_Name_, &QLineEdit::textChanged, this, &frmAW::field_Name_Change);
     connect(field_Block_, &QComboBox::currentIndexChanged, this, &frmAW::field_Block_Change);
+    ConnectPicture();
 
     tmrCompileIt_ = new IntervalTimer(this);
     tmrCompileIt_->setObjectName("tmrCompileIt");
@@ -295,12 +297,37 @@ void frmAW::FindControls() {
     field_Block_ = Find<QComboBox>("field_Block");
     field_Description_ = Find<QLineEdit>("field_Description");
     field_First_Image_ = Find<QLineEdit>("field_First_Image");
+    picPicture_ = Find<PicturePanel>("picPicture");
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         slots_.at(static_cast<size_t>(slot - 1)) =
             std::make_unique<SlotView>(slot, *Find<SlotCheckBox>(SlotName("check_File_", slot)),
                                        *Find<QLineEdit>(SlotName("field_File_", slot)),
                                        *Find<EditableList>(SlotName("field_File_Ext_", slot)));
     }
+}
+
+// The picture follows every control whose text is one of its values, as the
+// author types it or the program sets it, and shows its line in lblPicture.
+void frmAW::ConnectPicture() {
+    picPicture_->SetFields([this] {
+        return PictureFields{.program_folder = ProgramFolder(),
+                             .name = Name(),
+                             .image = Image(),
+                             .image_ext = Image_Ext(),
+                             .first_image = First_Image(),
+                             .animation = Animation()};
+    });
+    connect(picPicture_, &PicturePanel::LineChanged, Find<QLabel>("lblPicture"), &QLabel::setText);
+    for (const ControlDesign& design : ControlTable()) {
+        if (!design.feeds_picture) continue;
+        QWidget* control = Find<QWidget>(design.name);
+        if (auto* list = qobject_cast<QComboBox*>(control)) control = list->lineEdit();
+        auto* box = qobject_cast<QLineEdit*>(control);
+        if (!box)
+            throw std::logic_error(design.name.toStdString() + " has no text for the picture");
+        connect(box, &QLineEdit::textChanged, picPicture_, &PicturePanel::FieldsChanged);
+    }
+    picPicture_->Refresh();
 }
 
 // Keyboard focus runs through the controls in ascending tab index.
@@ -473,6 +500,8 @@ void frmAW::NewCommand() {
     for (const ResetStep& step : NewCommandSteps()) {
         SkipIfFails([&] { ShowText(*step.control, step.text); });
     }
+    // The name's change was silent.
+    picPicture_->FieldsChanged();
 }
 
 void frmAW::CompileCommand() {
@@ -517,6 +546,9 @@ void frmAW::ShowOpened(const OpenedAgent& agent) {
     ShowText(*field_Description_, FromUtf8(agent.description));
     ShowText(*field_First_Image_, FromUtf8(agent.first_image));
     frEdit_->setTitle(FromUtf8(agent.name) + kNameCaptionSuffix);
+    // Also when every value stays as it was: the agent folder may hold
+    // another sprite file now.
+    picPicture_->FieldsChanged();
 }
 
 // Closing the window during a build would leave the staged copies beside the

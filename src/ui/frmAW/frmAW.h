@@ -30,6 +30,7 @@ namespace ormel::ui {
 class CommandStrip;
 class EditableList;
 class IntervalTimer;
+class PicturePanel;
 class SlotCheckBox;
 
 class frmAW : public QWidget, public AgentDescription {
@@ -145,6 +146,7 @@ class frmAW : public QWidget, public AgentDescription {
     void ShowOpened(const OpenedAgent& agent);
     bool OfferToBring(const AgentOpening& opening, const QString& file);
     void field_Block_Change();
+    void ConnectPicture();
 
     CommandStrip* tsButtons_ = nullptr;
     QGroupBox* frEdit_ = nullptr;
@@ -160,6 +162,7 @@ class frmAW : public QWidget, public AgentDescription {
     QLineEdit* field_Description_ = nullptr;
     QLineEdit* field_First_Image_ = nullptr;
     std::array<std::unique_ptr<SlotView>, kSlotCount> slots_;
+    PicturePanel* picPicture_ = nullptr;
     IntervalTimer* tmrCompileIt_ = nullptr;
 
     // For each control with a hint: the control whose Tag holds its text.

@@ -13,6 +13,7 @@
 
 #include "ui/controls/command_strip.h"
 #include "ui/controls/editable_list.h"
+#include "ui/controls/picture_panel.h"
 #include "ui/controls/slot_check_box.h"
 
 namespace ormel::ui::frmAW_design {
@@ -123,7 +124,7 @@ std::vector<ControlDesign> ControlTable() {
          .accessible_name = "Hint line", .description = "A hint for the field you point at or move to."},
         {.name = "Label1", .kind = Kind::Label, .rect = {120, 240, 1575, 255}, .tab_index = 33, .text = "Name:", .buddy = "field_Name"},
         {.name = "field_Name", .kind = Kind::TextBox, .rect = {720, 240, 2295, 285}, .tab_index = 27, .text = FromView(d.name),
-         .hint = "The name of you agent.", .accessible_name = "Name"},
+         .hint = "The name of you agent.", .accessible_name = "Name", .feeds_picture = true},
         {.name = "field_COS_File", .kind = Kind::TextBox, .rect = {120, 600, 1815, 285}, .tab_index = 26, .text = FromView(d.cos_file),
          .hint = "The name of your .cos file.", .accessible_name = "Script"},
         {.name = "field_COS_Ext", .kind = Kind::TextBox, .rect = {2040, 600, 975, 285}, .tab_index = 25, .text = FromView(kCosExt),
@@ -160,14 +161,14 @@ std::vector<ControlDesign> ControlTable() {
     const std::vector<ControlDesign> rest{
         {.name = "Label7", .kind = Kind::Label, .rect = {120, 3120, 855, 255}, .tab_index = 30, .text = "Image:", .buddy = "field_Image"},
         {.name = "field_Image", .kind = Kind::TextBox, .rect = {720, 3120, 1215, 315}, .tab_index = 10, .text = FromView(d.image),
-         .hint = "The name of an image used for the Creator.", .accessible_name = "Image"},
+         .hint = "The name of an image used for the Creator.", .accessible_name = "Image", .feeds_picture = true},
         {.name = "field_Image_Ext", .kind = Kind::DropDown, .rect = {2040, 3120, 975, 315}, .tab_index = 8, .text = FromView(d.image_ext),
          .entries = Entries::ImageExtensions, .button_face = true, .accessible_name = "Image type",
-         .description = "The type of the image used for the Creator."},
+         .description = "The type of the image used for the Creator.", .feeds_picture = true},
         {.name = "Label5", .kind = Kind::Label, .rect = {120, 3480, 855, 255}, .tab_index = 32, .text = "Animation:", .buddy = "field_Animation"},
         {.name = "Label6", .kind = Kind::Label, .rect = {2040, 3480, 1335, 255}, .tab_index = 31, .text = "Bioenergy:", .buddy = "field_Bioenergy"},
         {.name = "field_Animation", .kind = Kind::TextBox, .rect = {120, 3720, 1815, 285}, .tab_index = 12, .text = FromView(d.animation),
-         .hint = "An animation string for the Creator.", .accessible_name = "Animation"},
+         .hint = "An animation string for the Creator.", .accessible_name = "Animation", .feeds_picture = true},
         {.name = "field_Bioenergy", .kind = Kind::DropDown, .rect = {2040, 3720, 975, 315}, .tab_index = 11, .text = FromView(d.bioenergy),
          .entries = Entries::Bioenergy, .accessible_name = "Bioenergy", .description = kBioenergyDescription},
         {.name = "Label8", .kind = Kind::Label, .rect = {120, 4080, 1575, 255}, .tab_index = 29, .text = "Remove Script:", .buddy = "field_Remove_Script"},
@@ -184,7 +185,10 @@ std::vector<ControlDesign> ControlTable() {
          .hint = "A description of your agent, shown in the game.", .accessible_name = "Description"},
         {.name = "Label11", .kind = Kind::Label, .rect = {120, 1200, 1335, 255}, .tab_index = 40, .text = "First Image:", .buddy = "field_First_Image"},
         {.name = "field_First_Image", .kind = Kind::TextBox, .rect = {1440, 1200, 1575, 285}, .tab_index = 37, .text = FromView(d.first_image),
-         .hint = "The number of your agent's first image in its sprite file.", .accessible_name = "First Image"},
+         .hint = "The number of your agent's first image in its sprite file.", .accessible_name = "First Image", .feeds_picture = true},
+        {.name = "picPicture", .kind = Kind::Picture, .rect = {120, 1560, 2895, 2040}, .tab_index = 41,
+         .hint = "The picture the game shows of your agent in its lists.", .accessible_name = "Picture"},
+        {.name = "lblPicture", .kind = Kind::Label, .rect = {120, 3660, 2895, 975}, .tab_index = 42, .word_wrap = true},
     };
     // clang-format on
     table.insert(table.end(), rest.begin(), rest.end());
@@ -209,8 +213,14 @@ QWidget* MakeControl(const ControlDesign& design) {
             bar->showMessage(design.text);
             return bar;
         }
-        case Kind::Label:
-            return new QLabel(design.text);
+        case Kind::Label: {
+            auto* label = new QLabel(design.text);
+            label->setWordWrap(design.word_wrap);
+            if (design.word_wrap) label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            return label;
+        }
+        case Kind::Picture:
+            return new PicturePanel;
         case Kind::TextBox: {
             auto* box = new QLineEdit(design.text);
             box->setReadOnly(design.read_only);

@@ -35,7 +35,7 @@ inline QString FromView(std::string_view text) {
 
 // The PickList, the agent block's list, is chosen from only: it shows words
 // beside each block's code and reads as the code.
-enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown, PickList };
+enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown, PickList, Picture };
 enum class Placement { Window, Frame };
 enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
 
@@ -63,6 +63,10 @@ struct ControlDesign {
     QString description = {};
     // A label's box: the label names it for assistive technology.
     QString buddy = {};
+    // A label whose text breaks into lines.
+    bool word_wrap = false;
+    // The control's text is one of the values that choose the picture.
+    bool feeds_picture = false;
 };
 
 // "prefix" followed by the slot number, e.g. check_File_3.
