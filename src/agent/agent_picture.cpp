@@ -29,12 +29,17 @@ std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // A whole number as the game reads one: digits only. The reason why not
-// names the value as `what`.
+// names the value as `what`; a negative number is one, but no image's.
 std::variant<int, std::string> WholeNumber(std::string_view text, const std::string& what) {
-    const bool digits = !text.empty() && std::all_of(text.begin(), text.end(),
-                                                     [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) return kNoPicture + what + " " + Quoted(text) + " is not a whole number.";
+    if (text.starts_with('-') && AllDigits(text.substr(1)))
+        return kNoPicture + what + " " + Quoted(text) + " is below 0; images count from 0.";
+    if (!AllDigits(text)) return kNoPicture + what + " " + Quoted(text) + " is not a whole number.";
     if (text.size() > kMaxDigits) return kNoPicture + what + " " + Quoted(text) + " is too large.";
     int value = 0;
     std::from_chars(text.data(), text.data() + text.size(), value);
