@@ -126,7 +126,12 @@ std::string SafeFileName(std::string_view name_bytes) {
 std::string ScriptFileName(std::string_view block_name, int number,
                            const std::function<bool(const std::string&)>& claim) {
     std::string stem = SafeFileName(block_name);
-    if (number > 1) stem += " " + std::to_string(number);
+    // Appended piece by piece: GCC 12 at -O3 takes " " + string's insert for
+    // an overlapping copy.
+    if (number > 1) {
+        stem += ' ';
+        stem += std::to_string(number);
+    }
     std::string candidate = stem + ".cos";
     for (int again = 2; !claim(candidate); ++again)
         candidate = stem + "~" + std::to_string(again) + ".cos";

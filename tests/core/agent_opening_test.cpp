@@ -5,6 +5,7 @@
 #include "agent/agent_opening.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "platform/paths.h"
 #include "support/temp_folder.h"
@@ -25,8 +26,11 @@ std::string Opened(const AgentOpening& opening) {
     text += "\nscript \"" + agent.cos_file + "\" image \"" + agent.image + agent.image_ext +
             "\" animation \"" + agent.animation + "\" bioenergy \"" + agent.bioenergy +
             "\" remove \"" + agent.remove_script + "\"\nmissing:";
-    for (std::string file : opening.missing)
-        text += " " + file.replace(file.find(kPathSeparator), 1, "/");
+    for (std::string file : opening.missing) {
+        std::replace(file.begin(), file.end(), kPathSeparator, '/');
+        text += ' ';
+        text += file;
+    }
     text += "\nbring:";
     for (const FileToBring& file : opening.to_bring)
         text += " " + file.name + " (" + std::to_string(file.bytes.size()) + ")";

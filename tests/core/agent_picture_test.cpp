@@ -30,7 +30,10 @@ std::vector<std::string> Columns(const std::string& line) {
 
 std::string Joined(const std::vector<int>& images) {
     std::string text;
-    for (int image : images) text += (text.empty() ? "" : " ") + std::to_string(image);
+    for (int image : images) {
+        if (!text.empty()) text += ' ';
+        text += std::to_string(image);
+    }
     return text;
 }
 
