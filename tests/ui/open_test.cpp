@@ -100,6 +100,7 @@ class OpenTest : public WindowTest {
             [&](QWidget*, const QString& text, const QString& more) { shown << text + more; });
         window->SetQuestionPresenter([&](QWidget*, const QString& text, const QString&) {
             shown << text;
+            QTest::qWait(100);  // the author reads it while the window lives on
             return true;
         });
         const fs::path opened = package ? published : document;
