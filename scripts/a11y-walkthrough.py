@@ -12,7 +12,7 @@ description in every window.
 
     xvfb-run -a dbus-run-session -- /usr/bin/python3 scripts/a11y-walkthrough.py PROGRAM_FOLDER
 
-PROGRAM_FOLDER holds the program (`ormel`) and the example agent folder
+PROGRAM_FOLDER holds the program (`ormel`, `ormel-pray`) and the example agent folder
 Lantern; afterwards it holds Lantern.agent. Needs python3-pyatspi and
 at-spi2-core. Exits non-zero, saying why, when a step fails."""
 import os
