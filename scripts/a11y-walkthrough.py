@@ -3,12 +3,16 @@
 screen reader or a voice-control tool works the program: every control is
 found by its accessible name, text is set through the text interface, list
 entries and buttons are pressed through their actions, and the messages are
-read from the accessibility tree. It also counts the focusable controls
-without a unique name and the controls without a description in every window.
+read from the accessibility tree. On the way it finds the frame "In the game"
+by its controls' names, picks DSAG through the Block list's entry and back,
+and reads the picture's line from its description; the package must be the
+one ormel-pray makes of the example's document, byte for byte. It also counts
+the focusable controls without a unique name and the controls without a
+description in every window.
 
     xvfb-run -a dbus-run-session -- /usr/bin/python3 scripts/a11y-walkthrough.py PROGRAM_FOLDER
 
-PROGRAM_FOLDER holds the program (`ormel`) and the example agent folder
+PROGRAM_FOLDER holds the program (`ormel`, `ormel-pray`) and the example agent folder
 Lantern; afterwards it holds Lantern.agent. Needs python3-pyatspi and
 at-spi2-core. Exits non-zero, saying why, when a step fails."""
 import os
@@ -31,7 +35,9 @@ FORM = [  # (accessible name, what to do)
     ("Image", "lantern"),
     ("Bioenergy", "20"),
 ]
+IN_THE_GAME = ["Block", "Description", "First Image", "Picture"]
 SUCCESS = "Lantern.agent was created successfully."
+EXAMPLE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "examples", "Lantern")
 
 
 def fail(message):
@@ -106,6 +112,27 @@ def fill(app, name, value):
         set_text(node, value)
 
 
+def pick(app, list_name, entry_start):
+    entry = next((e for e in named(app, list_name) if e.name.startswith(entry_start)), None)
+    press(entry or fail(f"{list_name}: no {entry_start}"))
+
+
+def in_the_game(app):
+    """What a screen reader finds in the frame, and the Block list at work."""
+    for name in IN_THE_GAME:
+        node = wait_for(repr(name), lambda: named(app, name))
+        print(f"{name}: {node.getRoleName()}, {node.description!r}")
+    pick(app, "Block", "DSAG")
+    bioenergy = named(app, "Bioenergy")
+    wait_for("Bioenergy disabled by DSAG",
+             lambda: not bioenergy.getState().contains(pyatspi.STATE_ENABLED))
+    print("DSAG picked; Bioenergy disabled:", repr(bioenergy.description))
+    pick(app, "Block", "AGNT")
+    picture = named(app, "Picture")
+    wait_for("picture of lantern.c16", lambda: picture.description.startswith("lantern.c16"))
+    print("Picture's line:", picture.description)
+
+
 def count_faults(app):
     """Focusable controls without a unique name, controls without a description."""
     nameless, undescribed, seen = [], [], {}
@@ -130,6 +157,9 @@ def main():
     package = os.path.join(folder, "Lantern.agent")
     if os.path.exists(package):
         os.remove(package)
+    expected = os.path.join(folder, "expected.agent.tmp")
+    subprocess.run([os.path.join(folder, "ormel-pray"), os.path.join(EXAMPLE, "Lantern.txt"),
+                    "-o", expected], check=True)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     program = subprocess.Popen([os.path.join(folder, "ormel")], env=env)
     try:
@@ -138,6 +168,7 @@ def main():
         report = {"main window": count_faults(app)}
         for name, value in FORM:
             fill(app, name, value)
+        in_the_game(app)
         press(named(app, "Compile", "push button"))
         dialog = wait_for("Compile? dialog", lambda: named(app, "Compile?", "dialog"))
         report["Compile?"] = count_faults(app)
@@ -162,10 +193,15 @@ def main():
                   f"{len(undescribed)} without a description {undescribed}")
         if not os.path.isfile(package):
             fail("no " + package)
-        print("Made:", package, os.path.getsize(package), "bytes")
+        with open(package, "rb") as made, open(expected, "rb") as example:
+            if made.read() != example.read():
+                fail(package + " is not the example's package, byte for byte")
+        print("Made:", package, os.path.getsize(package), "bytes, the example's package")
         if any(n or u for n, u in report.values()):
             fail("controls without a unique name or a description")
     finally:
+        if os.path.exists(expected):
+            os.remove(expected)
         program.terminate()
         program.wait()
 

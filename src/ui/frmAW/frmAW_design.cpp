@@ -13,6 +13,7 @@
 
 #include "ui/controls/command_strip.h"
 #include "ui/controls/editable_list.h"
+#include "ui/controls/pick_list.h"
 #include "ui/controls/picture_panel.h"
 #include "ui/controls/slot_check_box.h"
 
@@ -240,7 +241,7 @@ QWidget* MakeControl(const ControlDesign& design) {
             return list;
         }
         case Kind::PickList: {
-            auto* list = new QComboBox;
+            auto* list = new PickList;
             AddBlockEntries(*list);
             list->setCurrentIndex(list->findData(design.text));
             return list;

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "platform/paths.h"
+#include "ui/controls/picture_panel.h"
 
 namespace ormel::ui {
 
@@ -133,6 +134,9 @@ bool frmAW::OfferToBring(const AgentOpening& opening, const QString& file) {
     }
     if (!opening.brought_cos_file.empty())
         field_COS_File_->setText(FromUtf8(opening.brought_cos_file));
+    // The picture looked while the question was open, before its sprite
+    // file was there.
+    picPicture_->FieldsChanged();
     return true;
 }
 
