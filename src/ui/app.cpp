@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
 
 #include "ui/frmAW/frmAW.h"
 
@@ -18,7 +19,12 @@ int RunApplication(int argc, char** argv) {
     // its last window has closed.
     QPointer<frmAW> main_window = new frmAW;
     main_window->show();
-    OpenFromArguments(*main_window, QApplication::arguments());
+    // Opened once the event loop runs, so that the window system has placed
+    // the window and the question or message that opening may ask stands
+    // over it.
+    QTimer::singleShot(0, main_window.data(), [window = main_window.data()] {
+        OpenFromArguments(*window, QApplication::arguments());
+    });
     const int exit_code = QApplication::exec();
     delete main_window;
     return exit_code;
