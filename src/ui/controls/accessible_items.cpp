@@ -111,4 +111,26 @@ QAccessibleInterface* ItemsAccessible::childAt(int x, int y) const {
     return QAccessibleWidget::childAt(x, y);
 }
 
+ListEntriesAccessible::ListEntriesAccessible(QComboBox* list)
+    : ItemsAccessible(list, QAccessible::ComboBox, QAccessible::ListItem) {}
+
+int ListEntriesAccessible::ItemCount() const {
+    return Entries().count();
+}
+
+QString ListEntriesAccessible::ItemName(int index) const {
+    return Entries().itemText(index);
+}
+
+QRect ListEntriesAccessible::ItemRect(int) const {
+    return Entries().rect();
+}
+
+QAccessible::State ListEntriesAccessible::ItemState(int index) const {
+    QAccessible::State state;
+    state.selectable = true;
+    state.selected = ChosenIndex() == index;
+    return state;
+}
+
 }  // namespace ormel::ui

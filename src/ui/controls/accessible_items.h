@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QComboBox>
 #include <vector>
 
 namespace ormel::ui {
@@ -59,6 +60,25 @@ class ItemsAccessible : public QAccessibleWidget {
     QAccessible::Role item_role_;
     // The parts' interfaces, made when first asked for and owned here.
     mutable std::vector<QAccessible::Id> items_;
+};
+
+// A drop-down list's entries as its items, the chosen one selected; Press
+// chooses an entry as a pick does.
+class ListEntriesAccessible : public ItemsAccessible {
+  public:
+    explicit ListEntriesAccessible(QComboBox* list);
+
+    int ItemCount() const override;
+    QString ItemName(int index) const override;
+    QString ItemDescription(int) const override { return {}; }
+    // The entries have no place of their own while the list is closed.
+    QRect ItemRect(int) const override;
+    QAccessible::State ItemState(int index) const override;
+
+  protected:
+    QComboBox& Entries() const { return *static_cast<QComboBox*>(widget()); }
+    // The chosen entry's index; -1 while none is chosen.
+    virtual int ChosenIndex() const = 0;
 };
 
 }  // namespace ormel::ui

@@ -40,22 +40,10 @@ class QuietFinishLineEdit : public QLineEdit {
 
 // The list as a combo box: its entries, which Press chooses, then its text
 // box, which holds the focus and the value.
-class EditableListAccessible final : public ItemsAccessible {
+class EditableListAccessible final : public ListEntriesAccessible {
   public:
-    explicit EditableListAccessible(EditableList* list)
-        : ItemsAccessible(list, QAccessible::ComboBox, QAccessible::ListItem) {}
+    explicit EditableListAccessible(EditableList* list) : ListEntriesAccessible(list) {}
 
-    int ItemCount() const override { return List().count(); }
-    QString ItemName(int index) const override { return List().itemText(index); }
-    QString ItemDescription(int) const override { return {}; }
-    // The entries have no place of their own while the list is closed.
-    QRect ItemRect(int) const override { return List().rect(); }
-    QAccessible::State ItemState(int index) const override {
-        QAccessible::State state;
-        state.selectable = true;
-        state.selected = List().ChosenIndex() == index;
-        return state;
-    }
     void PressItem(int index) override { List().Choose(index); }
 
     int childCount() const override { return ItemCount() + 1; }
@@ -63,16 +51,18 @@ class EditableListAccessible final : public ItemsAccessible {
         return index == ItemCount() ? TextBox() : ItemsAccessible::child(index);
     }
     int indexOfChild(const QAccessibleInterface* child) const override {
-        return child && child == TextBox() ? ItemCount() : ItemsAccessible::indexOfChild(child);
+        return child && child == TextBox() ? ItemCount()
+                                           : ListEntriesAccessible::indexOfChild(child);
     }
     QAccessibleInterface* focusChild() const override {
         return List().lineEdit()->hasFocus() ? TextBox() : nullptr;
     }
     QString text(QAccessible::Text kind) const override {
-        return kind == QAccessible::Value ? List().Text() : ItemsAccessible::text(kind);
+        return kind == QAccessible::Value ? List().Text() : ListEntriesAccessible::text(kind);
     }
 
   private:
+    int ChosenIndex() const override { return List().ChosenIndex(); }
     EditableList& List() const { return *static_cast<EditableList*>(widget()); }
     QAccessibleInterface* TextBox() const {
         return QAccessible::queryAccessibleInterface(List().lineEdit());
