@@ -35,7 +35,17 @@ inline QString FromView(std::string_view text) {
 
 // The PickList, the agent block's list, is chosen from only: it shows words
 // beside each block's code and reads as the code.
-enum class Kind { CommandStrip, Frame, StatusBar, Label, TextBox, CheckBox, DropDown, PickList, Picture };
+enum class Kind {
+    CommandStrip,
+    Frame,
+    StatusBar,
+    Label,
+    TextBox,
+    CheckBox,
+    DropDown,
+    PickList,
+    Picture
+};
 enum class Placement { Window, Frame };
 enum class Entries { None, FileExtensions, ImageExtensions, Bioenergy };
 
