@@ -8,7 +8,6 @@
 namespace ormel::agent_keys {
 
 inline constexpr std::string_view kLanguage = "en-GB";
-inline constexpr std::string_view kAgentBlock = "AGNT";
 // The agent block of the game's later edition.
 inline constexpr std::string_view kDsagBlock = "DSAG";
 inline constexpr std::string_view kFileBlock = "FILE";

@@ -91,9 +91,4 @@ AgentOpening OpenAgent(const std::string& path, const std::string& program_folde
 // nothing.
 void BringFiles(const AgentOpening& opening, const std::string& program_folder);
 
-// The file extensions that packages and documents usually have; OpenAgent
-// tells them apart by their first bytes, not by these.
-inline constexpr std::array<std::string_view, 2> kPackageExtensions{".agent", ".agents"};
-inline constexpr std::string_view kDocumentExtension = ".txt";
-
 }  // namespace ormel

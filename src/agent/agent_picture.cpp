@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "agent/agent_description.h"
+#include "agent/pray_source_writer.h"
 #include "pray/file_names.h"
 
 namespace ormel {
@@ -24,17 +25,6 @@ constexpr std::size_t kMaxDigits = 9;
 constexpr std::size_t kListedFrames = 4;
 const std::string kTimes = "\xC3\x97";  // ×, UTF-8
 const std::string kNoPicture = "No picture: ";
-
-// Built by appending: GCC 12 at -O3 takes the insert of "\"" + string for
-// an overlapping copy.
-std::string Quoted(std::string_view text) {
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted += '"';
-    quoted += text;
-    quoted += '"';
-    return quoted;
-}
 
 bool AllDigits(std::string_view text) {
     return !text.empty() &&

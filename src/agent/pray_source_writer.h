@@ -1,6 +1,9 @@
 // Turns an agent description into the source document that PRAY.exe reads.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "agent/agent_description.h"
 #include "platform/text_line_sink.h"
 
@@ -11,5 +14,8 @@ namespace ormel {
 // close) propagates at once, leaving the lines written so far in the sink and
 // the sink open.
 void WritePraySource(const AgentDescription& description, TextLineSink& sink);
+
+// The value between double quotes, unchanged, as the document writes it.
+std::string Quoted(std::string_view value);
 
 }  // namespace ormel
